@@ -1,0 +1,184 @@
+#include <CLI/CLI.hpp>
+#include <nlohmann/json.hpp>
+
+#include <cstdio>
+#include <filesystem>
+#include <iostream>
+
+#include "app/Editor.h"
+#include "cli/Cli.h"
+#include "model/MemoryGauge.h"
+
+namespace zadaravod::cli {
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string format3(std::size_t n) {
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, "%.3zu", n);
+    return buffer;
+}
+
+std::string entryText(const CSound& s) {
+    if (s.kind != 0) return s.name;
+    if (s.durationMs < 1000 || s.durationMs % 1000 != 0) {
+        return std::to_string(s.durationMs) + " ms";
+    }
+    return std::to_string(s.durationMs / 1000) + " s";
+}
+
+std::string keyFunctionText(int code) {
+    const char* name = keyFunctionName(code);
+    return name ? name : "(" + std::to_string(code) + ")";
+}
+
+nlohmann::json soundJson(const CSound& s) {
+    return {{"kind", s.kind == 0 ? "silence" : "sound"},
+            {"name", s.name},
+            {"filePath", s.filePath},
+            {"sampleRate", s.sampleRate},
+            {"bitsPerSample", s.bitsPerSample},
+            {"stereo", s.stereo == 1},
+            {"durationMs", s.durationMs},
+            {"infoExtra", s.infoExtra}};
+}
+
+nlohmann::json projectJson(const Project& p) {
+    nlohmann::json j;
+    j["projectFile"] = p.projectFilePath;
+    j["soundFolder"] = p.soundFolder;
+    const COptions& o = p.options;
+    const char* caption = controlModeCaption(o.controlMode);
+    j["options"] = {{"controlMode", o.controlMode},
+                    {"controlModeName", caption ? caption : ""},
+                    {"audioOutput", o.audioOutput == 1 ? "dac" : "pwm"},
+                    {"busyLevel", o.busyLevel == 1 ? "low" : "high"},
+                    {"pullUp", o.pullUp != 0},
+                    {"backgroundMusic", o.backgroundMusic != 0},
+                    {"externalMode", o.externalMode},
+                    {"binPath", o.binPath}};
+    j["flashSize"] = flashSizeCaption(p.flashSize.sizeIndex);
+    nlohmann::json keys = nlohmann::json::array();
+    for (int k = 0; k < kKeyCount; ++k) {
+        const auto i = static_cast<std::size_t>(k);
+        const char* name = keyFunctionName(p.keys.keyFunction[i]);
+        keys.push_back({{"key", k + 1},
+                        {"function", p.keys.keyFunction[i]},
+                        {"functionName", name ? name : ""},
+                        {"list", p.equation.listOfKey[i]}});
+    }
+    j["keys"] = keys;
+    nlohmann::json library = nlohmann::json::array();
+    for (const CSound& s : p.library) library.push_back(soundJson(s));
+    j["library"] = library;
+    nlohmann::json lists = nlohmann::json::array();
+    for (int n = 0; n < kPlaylistCount; ++n) {
+        const CSoundList& list = p.playlists[static_cast<std::size_t>(n)];
+        if (list.empty()) continue;
+        nlohmann::json entries = nlohmann::json::array();
+        for (const CSound& s : list) entries.push_back(soundJson(s));
+        lists.push_back({{"list", n}, {"label", listNumberText(n)}, {"entries", entries}});
+    }
+    j["playlists"] = lists;
+    nlohmann::json music = nlohmann::json::array();
+    for (const CSound& s : p.backgroundMusic) music.push_back(soundJson(s));
+    j["backgroundMusic"] = music;
+    const MemoryGauge gauge = computeMemoryGauge(p.library, p.flashSize.sizeIndex);
+    j["memory"] = {{"usage", gauge.usageText()}, {"length", gauge.lengthText()},
+                   {"percent", gauge.percent}};
+    return j;
+}
+
+void printSoundRow(std::ostream& out, std::size_t row, const CSound& s) {
+    out << "  " << format3(row) << "  " << s.name << "  " << s.sampleRate << " Hz  "
+        << s.bitsPerSample << " Bit  " << (s.stereo == 1 ? "STEREO" : "MONO") << "  "
+        << s.durationMs << " ms\n";
+}
+
+void printProject(std::ostream& out, const Project& p) {
+    const COptions& o = p.options;
+    const char* caption = controlModeCaption(o.controlMode);
+    out << "Project file:  " << p.projectFilePath << '\n'
+        << "Control mode:  " << (caption ? caption : "unknown") << " (" << o.controlMode << ")\n"
+        << "Audio output:  " << (o.audioOutput == 1 ? "DAC (ЦАП)" : "PWM (ШИМ)") << '\n'
+        << "Busy level:    " << (o.busyLevel == 1 ? "Лог. 0" : "Лог. 1") << '\n'
+        << "Pull-up:       " << (o.pullUp ? "on" : "off") << '\n'
+        << "Music flag:    " << (o.backgroundMusic ? "on" : "off") << '\n'
+        << "Flash size:    " << flashSizeCaption(p.flashSize.sizeIndex) << '\n';
+    const MemoryGauge gauge = computeMemoryGauge(p.library, p.flashSize.sizeIndex);
+    out << "Memory:        " << gauge.usageText() << ", " << gauge.lengthText() << '\n';
+
+    out << "\nKeys (function, list):\n";
+    for (int k = 0; k < kKeyCount; ++k) {
+        const auto i = static_cast<std::size_t>(k);
+        char label[16];
+        std::snprintf(label, sizeof label, "Кл. %d", k + 1);
+        out << "  " << label << (k + 1 < 10 ? "   " : "  ") << keyFunctionText(p.keys.keyFunction[i])
+            << ", list " << p.equation.listOfKey[i] << '\n';
+    }
+
+    out << "\nLibrary (" << p.library.count() << " of " << kLibraryCapacity << " sounds):\n";
+    std::size_t row = 1;
+    for (const CSound& s : p.library) printSoundRow(out, row++, s);
+
+    std::size_t used = 0;
+    for (const auto& list : p.playlists) used += list.empty() ? 0 : 1;
+    out << "\nPlaylists (" << used << " in use):\n";
+    for (int n = 0; n < kPlaylistCount; ++n) {
+        const CSoundList& list = p.playlists[static_cast<std::size_t>(n)];
+        if (list.empty()) continue;
+        out << "  " << listNumberText(n) << ":";
+        for (const CSound& s : list) out << ' ' << (s.kind != 0 ? "" : "[") << entryText(s)
+                                         << (s.kind != 0 ? "" : "]");
+        out << '\n';
+    }
+
+    out << "\nBackground music:";
+    if (p.backgroundMusic.empty()) out << " none";
+    out << '\n';
+    row = 1;
+    for (const CSound& s : p.backgroundMusic) printSoundRow(out, row++, s);
+}
+
+}  // namespace
+
+void addProjectCommands(CLI::App& app, Context& ctx) {
+    auto* cmdNew = app.add_subcommand("new", "Create a project folder <dir>/<name>.winproj");
+    static std::string newPath;
+    cmdNew->add_option("path", newPath, "The project to create, <dir>/<name>.winproj")
+        ->required();
+    cmdNew->callback([&ctx] {
+        std::error_code ec;
+        const std::string absolute = fs::absolute(newPath, ec).lexically_normal().string();
+        const std::string parent = folderOf(absolute);
+        if (!fs::is_directory(parent, ec)) {
+            ctx.refuse("The folder " + parent + " does not exist; create it first.");
+            return;
+        }
+        Editor editor(ctx.ui, ctx.paths);
+        ctx.ui.saveFiles.push_back(absolute);
+        if (!editor.newProject()) {
+            ctx.exitCode = kExitRefused;
+            return;
+        }
+        std::cout << "Created " << editor.project().projectFilePath << '\n';
+    });
+
+    auto* cmdInfo = app.add_subcommand("info", "Show a project's settings, library and playlists");
+    static std::string infoProject;
+    static bool infoJson = false;
+    cmdInfo->add_option("project", infoProject, "Project folder or project file")->required();
+    cmdInfo->add_flag("--json", infoJson, "Print one JSON document");
+    cmdInfo->callback([&ctx] {
+        Project project;
+        if (!ctx.openProject(infoProject, project)) return;
+        if (infoJson) {
+            std::cout << projectJson(project).dump(2) << '\n';
+        } else {
+            printProject(std::cout, project);
+        }
+    });
+}
+
+}  // namespace zadaravod::cli

@@ -1,0 +1,32 @@
+// zadaravod-cli: the editor's commands without a window. Messages go to
+// standard error; exit status 1 when a command refuses, 2 on a usage error.
+#include <CLI/CLI.hpp>
+
+#include <iostream>
+
+#include "cli/Cli.h"
+
+int main(int argc, char** argv) {
+    using namespace zadaravod::cli;
+    CLI::App app{"ZadarAvod: prepares the flash image of the LARK40 voice chip", "zadaravod-cli"};
+    app.require_subcommand(1);
+    app.set_version_flag("--version", "zadaravod-cli 1.6");
+
+    Context ctx;
+    ctx.paths = zadaravod::AppPaths::ofRunningExecutable();
+    ctx.ui.onMessage = [](const zadaravod::ScriptedUserInterface::Message& m) {
+        std::cerr << m.text << '\n';
+    };
+
+    addProjectCommands(app, ctx);
+    addImageCommands(app, ctx);
+    addAudioCommands(app, ctx);
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        const int code = app.exit(e);
+        return code == 0 ? kExitOk : kExitUsage;
+    }
+    return ctx.exitCode;
+}

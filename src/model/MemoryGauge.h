@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string>
+
+#include "model/Project.h"
+
+namespace zadaravod {
+
+/// The two status bar texts: the library's total length and an estimate of
+/// how much of the chosen flash the image will fill.
+struct MemoryGauge {
+    double usedBits = 0;
+    double capacityBits = 0;
+    double percent = 0;
+    double totalMs = 0;
+
+    std::string usageText() const;   ///< "3.17 % flash used"
+    std::string lengthText() const;  ///< "0 msec. total"
+};
+
+/// The estimate for `library` on the flash of `sizeIndex`: the 0x17FF0 bytes
+/// before the sound data, 42/65 byte per sample of every sound and one 68-byte
+/// silence element per unused sound-table entry.
+MemoryGauge computeMemoryGauge(const CSoundList& library, int sizeIndex);
+
+}  // namespace zadaravod

@@ -1,0 +1,28 @@
+#include "model/Project.h"
+
+namespace zadaravod {
+
+std::string soundPath(const std::string& soundFolder, const std::string& name) {
+    return soundFolder + "/" + name;
+}
+
+void Project::clearLists() {
+    library.removeAll();
+    for (auto& list : playlists) list.removeAll();
+    backgroundMusic.removeAll();
+}
+
+void Project::rebaseLists() {
+    auto rebase = [this](CSoundList& list) {
+        for (auto& s : list) s.filePath = soundPath(soundFolder, s.name);
+    };
+    rebase(library);
+    for (auto& list : playlists) rebase(list);
+    rebase(backgroundMusic);
+}
+
+std::string Project::imagePath() const {
+    return projectFilePath.empty() ? std::string() : projectFilePath + ".bin";
+}
+
+}  // namespace zadaravod

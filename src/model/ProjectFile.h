@@ -1,0 +1,41 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "model/Project.h"
+
+namespace zadaravod {
+
+/// The bytes of the project file: CKey, CEquation, COptions (tagged), then the
+/// library, the 220 playlists and the background music (untagged lists).
+std::vector<std::uint8_t> storeProjectFile(const Project& project,
+                                           const std::string& fileName = {});
+/// The bytes of the flash-size file: one tagged CFlashSize.
+std::vector<std::uint8_t> storeFlashSizeFile(const CFlashSize& flashSize,
+                                             const std::string& fileName = {});
+
+/// What a project file holds.
+struct ProjectFileContent {
+    CKey keys;
+    CEquation equation;
+    COptions options;
+    CSoundList library;
+    std::array<CSoundList, kPlaylistCount> playlists;
+    CSoundList backgroundMusic;
+};
+
+/// Parses a project file held in memory. Throws ArchiveError on any fault;
+/// `fileName` names the file in the message. Never reads out of bounds and
+/// never allocates more than the bytes present justify.
+ProjectFileContent loadProjectFile(const std::string& bytes, const std::string& fileName);
+/// Parses a flash-size file; throws ArchiveError.
+CFlashSize loadFlashSizeFile(const std::string& bytes, const std::string& fileName);
+
+/// Writes the project file atomically; returns an error text or "".
+std::string saveProjectFile(const Project& project);
+/// Writes the flash-size file atomically; returns an error text or "".
+std::string saveFlashSizeFile(const Project& project);
+
+}  // namespace zadaravod

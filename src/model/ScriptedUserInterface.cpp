@@ -1,0 +1,92 @@
+#include "model/ScriptedUserInterface.h"
+
+#include <algorithm>
+#include <filesystem>
+
+namespace zadaravod {
+
+namespace {
+template <typename T>
+T take(std::deque<T>& queue, T fallback) {
+    if (queue.empty()) return fallback;
+    T value = std::move(queue.front());
+    queue.pop_front();
+    return value;
+}
+}  // namespace
+
+void ScriptedUserInterface::message(const std::string& text, const std::string& caption,
+                                    Icon icon) {
+    messages.push_back({text, caption, icon});
+    if (onMessage) onMessage(messages.back());
+}
+
+std::optional<std::string> ScriptedUserInterface::chooseSaveFile(const FileDialogRequest& r) {
+    fileRequests.push_back(r);
+    return take(saveFiles, std::optional<std::string>{});
+}
+
+std::optional<std::string> ScriptedUserInterface::chooseOpenFile(const FileDialogRequest& r) {
+    fileRequests.push_back(r);
+    return take(openFiles, std::optional<std::string>{});
+}
+
+std::optional<std::vector<std::string>> ScriptedUserInterface::chooseOpenFiles(
+    const FileDialogRequest& r) {
+    fileRequests.push_back(r);
+    return take(openFileLists, std::optional<std::vector<std::string>>{});
+}
+
+std::optional<std::string> ScriptedUserInterface::chooseFolder(const std::string&,
+                                                               const std::string&) {
+    return take(folders, std::optional<std::string>{});
+}
+
+bool ScriptedUserInterface::copyFolder(const std::string& source,
+                                       const std::string& destinationParent) {
+    if (folderCopier) return folderCopier(source, destinationParent);
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::path target = fs::path(destinationParent) / fs::path(source).filename();
+    fs::copy(source, target,
+             fs::copy_options::recursive | fs::copy_options::overwrite_existing, ec);
+    if (ec) {
+        message("Cannot copy " + source + " to " + destinationParent + ": " + ec.message(),
+                "Save As", Icon::Error);
+        return false;
+    }
+    return true;
+}
+
+int ScriptedUserInterface::confirmDelete() {
+    ++confirmCount;
+    return take(confirmAnswers, 1096);
+}
+
+int ScriptedUserInterface::chooseLibrarySound(const CSoundList&) {
+    ++libraryPickerCount;
+    return take(librarySounds, 1073);
+}
+
+int ScriptedUserInterface::chooseSilence(int listWeight) {
+    silenceWeights.push_back(listWeight);
+    return take(silences, 1071);
+}
+
+int ScriptedUserInterface::chooseSamplingRate(int rateLimit) {
+    rateLimits.push_back(rateLimit);
+    return take(samplingRates, 0);
+}
+
+std::vector<std::string> ScriptedUserInterface::texts() const {
+    std::vector<std::string> out;
+    for (const auto& m : messages) out.push_back(m.text);
+    return out;
+}
+
+bool ScriptedUserInterface::saw(const std::string& text) const {
+    return std::any_of(messages.begin(), messages.end(),
+                       [&](const Message& m) { return m.text == text; });
+}
+
+}  // namespace zadaravod

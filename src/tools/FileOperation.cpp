@@ -1,0 +1,127 @@
+#include "tools/FileOperation.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <stdexcept>
+
+namespace zadaravod {
+namespace fs = std::filesystem;
+
+namespace {
+
+struct CopyFailure {
+    std::string text;
+    int code;
+};
+
+std::string lower(std::string s) {
+    std::transform(s.begin(), s.end(), s.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return s;
+}
+
+std::string withoutTrailingSlash(std::string s) {
+    while (s.size() > 1 && s.back() == '/') s.pop_back();
+    return s;
+}
+
+std::string parentOf(const std::string& path) {
+    const std::string p = withoutTrailingSlash(path);
+    const auto slash = p.find_last_of('/');
+    return slash == std::string::npos ? std::string() : p.substr(0, slash);
+}
+
+std::string nameOf(const std::string& path) {
+    const std::string p = withoutTrailingSlash(path);
+    const auto slash = p.find_last_of('/');
+    return slash == std::string::npos ? p : p.substr(slash + 1);
+}
+
+bool sameFile(const std::string& a, const std::string& b) {
+    std::error_code ec;
+    return fs::equivalent(a, b, ec) && !ec;
+}
+
+void copyOneFile(const std::string& source, const std::string& target, bool overwrite) {
+    if (sameFile(source, target)) return;  // already in place: nothing to copy
+    std::error_code ec;
+    const auto options =
+        overwrite ? fs::copy_options::overwrite_existing : fs::copy_options::none;
+    if (!fs::copy_file(source, target, options, ec) || ec) {
+        const int code = ec ? ec.value() : EEXIST;
+        throw CopyFailure{std::strerror(code), code};
+    }
+}
+
+void copyFolderContents(const std::string& source, const std::string& target, bool overwrite) {
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(source, ec)) {
+        const std::string from = entry.path().string();
+        const std::string to = target + "/" + entry.path().filename().string();
+        if (entry.is_directory(ec)) {
+            if (!fs::create_directory(to, ec) && ec) throw CopyFailure{ec.message(), ec.value()};
+            copyFolderContents(from, to, overwrite);
+        } else {
+            copyOneFile(from, to, overwrite);
+        }
+    }
+    if (ec) throw CopyFailure{ec.message(), ec.value()};
+}
+
+}  // namespace
+
+int pathKind(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+        return (errno == ENOENT || errno == ENOTDIR) ? 0 : -1;
+    }
+    if (S_ISDIR(st.st_mode)) return 2;
+    return 1;
+}
+
+bool CFileOperation::copy(const std::string& source, const std::string& destination) {
+    try {
+        const int sourceKind = pathKind(source);
+        const int destinationKind = pathKind(destination);
+        if (sourceKind == 2 &&
+            lower(parentOf(source)) == lower(withoutTrailingSlash(destination))) {
+            operation = -1;
+            return true;
+        }
+        if (sourceKind == 0) throw CopyFailure{source + " not found", 0};
+        if (destinationKind == 0) throw CopyFailure{destination + " not found", 0};
+        if (sourceKind < 0 || destinationKind < 0) {
+            const int code = errno;
+            throw CopyFailure{std::strerror(code), code};
+        }
+        if (sourceKind == 2 && destinationKind == 1) throw CopyFailure{"Wrong operation", 0};
+        if (sourceKind == 2) {
+            std::error_code ec;
+            if (fs::is_empty(source, ec) && !ec) throw CopyFailure{source + " not found", 0};
+            const std::string target = withoutTrailingSlash(destination) + "/" + nameOf(source);
+            if (!fs::create_directory(target, ec) && ec && ec.value() != EEXIST) {
+                throw CopyFailure{ec.message(), ec.value()};
+            }
+            copyFolderContents(source, target, overwrite);
+        } else if (destinationKind == 2) {
+            copyOneFile(source, withoutTrailingSlash(destination) + "/" + nameOf(source),
+                        overwrite);
+        } else {
+            copyOneFile(source, destination, overwrite);
+        }
+    } catch (const CopyFailure& failure) {
+        errorText_ = failure.text;
+        errorCode_ = failure.code;
+        operation = -1;
+        return false;
+    }
+    operation = -1;
+    return true;
+}
+
+}  // namespace zadaravod
