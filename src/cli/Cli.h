@@ -41,6 +41,8 @@ struct Context {
 void addProjectCommands(CLI::App& app, Context& ctx);   // new, info
 void addImageCommands(CLI::App& app, Context& ctx);     // build, inspect
 void addAudioCommands(CLI::App& app, Context& ctx);     // import, remove, clear-library, music, convert
+void addListCommands(CLI::App& app, Context& ctx);      // list, clear-lists
+void addSetCommands(CLI::App& app, Context& ctx);       // set
 
 /// Parses a list number written in decimal ("10") or as the editor shows it
 /// ("0aH"); returns -1 when it is not 0..219.

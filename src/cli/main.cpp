@@ -21,6 +21,8 @@ int main(int argc, char** argv) {
     addProjectCommands(app, ctx);
     addImageCommands(app, ctx);
     addAudioCommands(app, ctx);
+    addListCommands(app, ctx);
+    addSetCommands(app, ctx);
 
     try {
         app.parse(argc, argv);
