@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Runs every fuzz target of <build>/fuzz for <seconds> each, seeded with the
+# corpus the target's seed writer makes (fuzz/<area>/seeds or <target> -seed).
+set -euo pipefail
+build=$1
+seconds=${2:-60}
+status=0
+shopt -s nullglob
+for target in "$build"/fuzz/*; do
+    [[ -x "$target" && -f "$target" ]] || continue
+    name=$(basename "$target")
+    corpus="$build/fuzz-corpus/$name"
+    mkdir -p "$corpus"
+    # A target may write its own seeds when started with ZADARAVOD_FUZZ_SEEDS set.
+    ZADARAVOD_FUZZ_SEEDS="$corpus" "$target" -runs=0 "$corpus" >/dev/null 2>&1 || true
+    echo "== $name: ${seconds}s"
+    if ! "$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+            "$corpus" 2>"$build/fuzz-$name.log"; then
+        echo "FAILED: $name (see $build/fuzz-$name.log)"
+        tail -n 40 "$build/fuzz-$name.log"
+        status=1
+    else
+        grep -E 'stat::number_of_executed_units|Done' "$build/fuzz-$name.log" | tail -n 2 || true
+    fi
+done
+exit $status

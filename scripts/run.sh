@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Starts the editor when a display is available; otherwise says so and runs
+# the command-line demo instead.
+set -euo pipefail
+build=${1:-build}
+editor="$build/bin/zadaravod"
+if [[ -x "$editor" ]] && { [[ -n "${DISPLAY:-}" ]] || [[ -n "${WAYLAND_DISPLAY:-}" ]]; }; then
+    exec "$editor"
+fi
+if [[ -x "$editor" ]]; then
+    echo "No display is available (DISPLAY and WAYLAND_DISPLAY are unset): running the command-line demo instead."
+else
+    echo "The editor was not built: running the command-line demo instead."
+fi
+exec "$(dirname "$0")/demo.sh" "$build"
