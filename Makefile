@@ -47,7 +47,7 @@ fuzz: setup-tests
 	CC=clang CXX=clang++ cmake -S . -B $(BUILD)-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	    -DZADARAVOD_SANITIZE=ON -DZADARAVOD_FUZZ=ON -DZADARAVOD_TESTS=OFF -DZADARAVOD_BENCH=OFF \
 	    -DZADARAVOD_GUI=OFF $(CMAKE_FLAGS)
-	cmake --build $(BUILD)-fuzz -j$(JOBS)
+	cmake --build $(BUILD)-fuzz -j$(JOBS) --target zadaravod_fuzzers
 	@scripts/run-fuzzers.sh $(BUILD)-fuzz $(FUZZ_SECONDS)
 
 bench: build
