@@ -27,6 +27,18 @@ constexpr std::array<char16_t, 128> kHigh = {
     0x0448, 0x0449, 0x044A, 0x044B, 0x044C, 0x044D, 0x044E, 0x044F,
 };
 
+// Byte of each code point of the Basic Multilingual Plane (0 = none above 0x7F).
+const std::array<std::uint8_t, 0x10000>& reverseTable() {
+    static const auto table = [] {
+        std::array<std::uint8_t, 0x10000> t{};
+        for (std::size_t k = 0; k < kHigh.size(); ++k) {
+            t[kHigh[k]] = static_cast<std::uint8_t>(0x80 + k);
+        }
+        return t;
+    }();
+    return table;
+}
+
 // Decodes one UTF-8 sequence at s[i]; returns U+FFFD and advances by one on
 // a malformed sequence, and sets ok to false then.
 char32_t decodeUtf8(std::string_view s, std::size_t& i, bool& ok) {
@@ -107,15 +119,9 @@ std::optional<std::string> utf8ToCp1251(std::string_view utf8) {
             out += static_cast<char>(cp);
             continue;
         }
-        bool found = false;
-        for (std::size_t k = 0; k < kHigh.size(); ++k) {
-            if (kHigh[k] == cp) {
-                out += static_cast<char>(0x80 + k);
-                found = true;
-                break;
-            }
-        }
-        if (!found) return std::nullopt;
+        const std::uint8_t code = cp < 0x10000 ? reverseTable()[cp] : 0;
+        if (code == 0) return std::nullopt;
+        out += static_cast<char>(code);
     }
     return out;
 }
