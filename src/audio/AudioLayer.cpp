@@ -248,14 +248,17 @@ private:
 class MonoResampler {
 public:
     explicit MonoResampler(int outRate) : outRate_(outRate) {}
-    ~MonoResampler() { av_channel_layout_uninit(&inLayout_); }
+    ~MonoResampler() {
+        av_channel_layout_uninit(&inLayout_);
+        av_channel_layout_uninit(&frameLayout_);
+    }
     MonoResampler(const MonoResampler&) = delete;
     MonoResampler& operator=(const MonoResampler&) = delete;
 
     /// Converts one decoded frame, passing the output to `sink`.
     std::string push(const AVFrame* frame, WavSink& sink) {
         if (!swr_ || frame->format != inFormat_ || frame->sample_rate != inRate_ ||
-            av_channel_layout_compare(&frame->ch_layout, &inLayout_) != 0) {
+            av_channel_layout_compare(&frame->ch_layout, &frameLayout_) != 0) {
             if (swr_) {
                 if (std::string e = drain(sink); !e.empty()) return e;
             }
@@ -276,6 +279,10 @@ public:
 private:
     std::string setUp(const AVFrame* frame) {
         av_channel_layout_uninit(&inLayout_);
+        av_channel_layout_uninit(&frameLayout_);
+        // The frames' own layout, to notice a change; the resampler needs a
+        // layout with named channels, so an unspecified one gets the default.
+        if (av_channel_layout_copy(&frameLayout_, &frame->ch_layout) < 0) return "out of memory";
         if (frame->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC ||
             av_channel_layout_check(&frame->ch_layout) == 0) {
             av_channel_layout_default(&inLayout_, frame->ch_layout.nb_channels);
@@ -326,6 +333,7 @@ private:
     int inFormat_ = -1;
     int inRate_ = 0;
     AVChannelLayout inLayout_{};
+    AVChannelLayout frameLayout_{};
     std::vector<std::int16_t> out_;
 };
 
