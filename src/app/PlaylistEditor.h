@@ -14,10 +14,25 @@ namespace zadaravod {
 /// the UserInterface; the caller rebuilds the views after each call (every
 /// method that changes something returns true).
 ///
+/// Capacity: a list's codes must fit its image slot, so every entry counts
+/// the bytes it takes in the image (3 for a sound, 2 for each code of a
+/// silence: 300 ms takes 4) and a list never passes kListByteLimit. The check
+/// made before a dialog opens assumes the smallest entry (3 for a track, 2
+/// for a silence); a length or a replacement that needs more than is left is
+/// refused afterwards with the same message, and nothing changes.
+///
 /// `selected` is the first selected entry of the playlist view (0-based), or
-/// nullopt when nothing is selected.
+/// nullopt when nothing is selected. A selection that names no entry counts
+/// as none.
 class PlaylistEditor {
 public:
+    /// The most bytes one list's codes may take in its 256-byte slot.
+    static constexpr int kListByteLimit = 255;
+    static constexpr const char* kFullMessage = "Full, cannot insert more!";
+    /// The spelling used by activation and drop of a library sound.
+    static constexpr const char* kFullMessageAppend = "Full, cannot Insert More!";
+    static constexpr const char* kEmptyMessage = "Empty playlist";
+
     PlaylistEditor(Project& project, UserInterface& ui);
 
     /// The current list, 0..219.
@@ -29,7 +44,7 @@ public:
     /// "+": only below 219 and when the current list is not empty. Returns
     /// whether the list changed.
     bool stepPlus();
-    /// "-": only above 0.
+    /// "-": only above 0. Returns whether the list changed.
     bool stepMinus();
 
     /// The bytes the current list's codes take in its image slot.
@@ -41,8 +56,9 @@ public:
     bool insertFreeSilence(std::optional<int> selected);
     /// 32827..32832: a silence of `ms` placed without a dialog.
     bool insertFixedSilence(int ms, std::optional<int> selected);
-    /// Activation or drop of library row `libraryIndex`: appended at the end
-    /// with back-fill. `fromDrop` selects the message spelling of a drop.
+    /// Activation or drop of library row `libraryIndex` (0-based): appended
+    /// at the end with back-fill, never before a selected entry. An empty
+    /// library or an index that names no sound does nothing.
     bool appendLibrarySound(int libraryIndex);
     /// 32795 / Delete: confirmation, then removes the selected entry.
     bool deleteEntry(std::optional<int> selected);
@@ -53,13 +69,34 @@ public:
     /// Activation of a playlist entry: replace it by a picked sound or a new
     /// silence length, keeping its position.
     bool replaceEntry(std::optional<int> selected);
-    /// Drop of entry `from` on entry `to` within the playlist view.
+    /// Drop of entry `from` on entry `to` within the playlist view: the entry
+    /// then stands at index `to`. Out-of-range indexes (a drop on empty
+    /// space is -1) do nothing; returns whether the order changed.
     bool moveEntry(int from, int to);
 
 private:
+    CSoundList& current() { return project_.playlists[static_cast<std::size_t>(current_)]; }
+    const CSoundList& current() const {
+        return project_.playlists[static_cast<std::size_t>(current_)];
+    }
+    /// The selection as an entry index of the current list, if it names one.
+    std::optional<std::size_t> entryAt(std::optional<int> selected) const;
+    /// Before the selected entry, else at the end with the back-fill.
+    void place(const CSound& entry, std::optional<int> selected);
+    /// Appends `entry` to the current list and back-fills the empty lists below.
+    void appendWithBackFill(const CSound& entry);
+    /// True when `bytes` more fit the current list; else shows `message`.
+    bool fits(int bytes, const char* message);
+
     Project& project_;
     UserInterface& ui_;
     int current_ = 0;
 };
+
+/// The bytes `entry` takes in a playlist's image slot: 3 for a sound, 2 for
+/// each step of a silence's code (none for a length of 0 or less).
+int playlistEntryBytes(const CSound& entry);
+/// The sum of playlistEntryBytes over `list`.
+int playlistBytes(const CSoundList& list);
 
 }  // namespace zadaravod
