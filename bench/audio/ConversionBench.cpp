@@ -37,7 +37,8 @@ double timeIt(F&& f) {
 
 int main(int argc, char** argv) {
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
-    const fs::path dir = fs::temp_directory_path() / ("zadaravod-bench-" + std::to_string(getpid()));
+    const fs::path dir =
+        fs::temp_directory_path() / ("zadaravod-bench-" + std::to_string(getpid()));
     fs::create_directories(dir);
     const std::string mp3 = (dir / "in.mp3").string();
     const std::string ours = (dir / "ours.wav").string();
@@ -47,7 +48,8 @@ int main(int argc, char** argv) {
         "/usr/bin/ffmpeg -hide_banner -loglevel error -nostdin -y -f lavfi -i "
         "\"sine=frequency=440:sample_rate=44100:duration=60\" -f lavfi -i "
         "\"sine=frequency=660:sample_rate=44100:duration=60\" -filter_complex amerge -ac 2 "
-        "-c:a libmp3lame -b:a 192k \"" + mp3 + "\"";
+        "-c:a libmp3lame -b:a 192k \"" +
+        mp3 + "\"";
     if (std::system(make.c_str()) != 0) {
         std::fprintf(stderr, "cannot make the MP3 fixture with ffmpeg\n");
         fs::remove_all(dir);

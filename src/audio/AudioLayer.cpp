@@ -96,9 +96,7 @@ std::uint32_t le32(const unsigned char* p) {
     return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
            static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
 }
-std::uint16_t le16(const unsigned char* p) {
-    return static_cast<std::uint16_t>(p[0] | p[1] << 8);
-}
+std::uint16_t le16(const unsigned char* p) { return static_cast<std::uint16_t>(p[0] | p[1] << 8); }
 
 enum class WavProbe { NotWav, Read, Unsupported };
 
@@ -153,8 +151,8 @@ WavProbe readWavHeader(const std::string& path, AudioInfo& info) {
             info.bitsPerSample = static_cast<int>(bits);
             info.lengthSeconds =
                 static_cast<double>(bytes / frameBytes) / static_cast<double>(rate);
-            const double bitRate = byteRate != 0 ? 8.0 * byteRate
-                                                 : static_cast<double>(rate) * channels * bits;
+            const double bitRate =
+                byteRate != 0 ? 8.0 * byteRate : static_cast<double>(rate) * channels * bits;
             info.extra = bitRate / 1000.0;
             return WavProbe::Read;
         }
@@ -193,7 +191,7 @@ std::array<unsigned char, 44> wavHeader(int rate, std::uint32_t dataBytes) {
 
 /// Streams 16-bit samples into the temporary file of a PendingFile.
 class WavSink {
-public:
+  public:
     WavSink(const std::string& output, int rate) : pending_(output), rate_(rate) {
         file_.open(pending_.temporaryPath(), std::ios::binary | std::ios::trunc);
         const auto h = wavHeader(rate_, 0);
@@ -232,7 +230,7 @@ public:
         return pending_.commit();
     }
 
-private:
+  private:
     PendingFile pending_;
     std::ofstream file_;
     int rate_;
@@ -246,7 +244,7 @@ private:
 /// rate of the frames it is given, and set up anew (after draining) when the
 /// stream changes them midway.
 class MonoResampler {
-public:
+  public:
     explicit MonoResampler(int outRate) : outRate_(outRate) {}
     ~MonoResampler() {
         av_channel_layout_uninit(&inLayout_);
@@ -264,8 +262,7 @@ public:
             }
             if (std::string e = setUp(frame); !e.empty()) return e;
         }
-        return run(const_cast<const std::uint8_t**>(frame->extended_data), frame->nb_samples,
-                   sink);
+        return run(const_cast<const std::uint8_t**>(frame->extended_data), frame->nb_samples, sink);
     }
 
     /// Emits what the filter still holds at the end of the stream.
@@ -276,7 +273,7 @@ public:
         return e;
     }
 
-private:
+  private:
     std::string setUp(const AVFrame* frame) {
         av_channel_layout_uninit(&inLayout_);
         av_channel_layout_uninit(&frameLayout_);
@@ -378,8 +375,7 @@ bool readAudioInfo(const std::string& path, AudioInfo& info, std::string& error)
     return true;
 }
 
-ConversionResult convertToMonoWav(const std::string& source, const std::string& output,
-                                  int rate) {
+ConversionResult convertToMonoWav(const std::string& source, const std::string& output, int rate) {
     ConversionResult result;
     if (rate <= 0 || rate > kMaxConversionRate) {
         result.error = "the sampling rate " + std::to_string(rate) + " Hz cannot be used";
@@ -390,8 +386,8 @@ ConversionResult convertToMonoWav(const std::string& source, const std::string& 
     const AVCodecParameters* par = in.format->streams[in.stream]->codecpar;
     const AVCodec* codec = avcodec_find_decoder(par->codec_id);
     if (codec == nullptr) {
-        result.error = source + ": no decoder for its audio format (" +
-                       avcodec_get_name(par->codec_id) + ")";
+        result.error =
+            source + ": no decoder for its audio format (" + avcodec_get_name(par->codec_id) + ")";
         return result;
     }
     CodecPtr decoder(avcodec_alloc_context3(codec));

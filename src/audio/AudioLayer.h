@@ -7,11 +7,11 @@ namespace zadaravod {
 
 /// What the audio layer tells about a sound file.
 struct AudioInfo {
-    double sampleRate = 0;      ///< Hz
+    double sampleRate = 0;  ///< Hz
     int channels = 0;
-    int bitsPerSample = 0;      ///< for compressed streams the decoded width, 16
+    int bitsPerSample = 0;  ///< for compressed streams the decoded width, 16
     double lengthSeconds = 0;
-    double extra = 0;           ///< the stream's bit rate in kbit/s (0 when unknown)
+    double extra = 0;  ///< the stream's bit rate in kbit/s (0 when unknown)
 };
 
 /// Reads the audio information of `path`. WAV files with PCM or float samples

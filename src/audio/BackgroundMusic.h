@@ -7,8 +7,7 @@ namespace zadaravod {
 
 /// The file chooser filter of the background music load command, as the
 /// editor has always shown it.
-inline constexpr const char* kMusicLoadFilter =
-    "Sound Files(*.wav|*.wav|WAV Files(*.wav)|*.wav||";
+inline constexpr const char* kMusicLoadFilter = "Sound Files(*.wav|*.wav|WAV Files(*.wav)|*.wav||";
 
 /// Load: while no background music is loaded, brings the one file chosen in
 /// the open-file dialog into `backgroundMusic`. A "*.wav" file at a supported

@@ -44,8 +44,7 @@ CSound makeSoundRecord(const std::string& path, const std::string& name, std::st
 namespace import {
 
 bool nameInList(const CSoundList& list, const std::string& name) {
-    return std::any_of(list.begin(), list.end(),
-                       [&](const CSound& s) { return s.name == name; });
+    return std::any_of(list.begin(), list.end(), [&](const CSound& s) { return s.name == name; });
 }
 
 bool samePath(const std::string& a, const std::string& b) {

@@ -31,7 +31,7 @@ std::string absolutePath(const std::string& path) {
 /// command can say which rates the file allows when --rate is missing or not
 /// among them.
 class RateAnswer final : public UserInterface {
-public:
+  public:
     RateAnswer(UserInterface& target, std::optional<int> rate) : target_(target), rate_(rate) {}
 
     bool asked() const { return limit_.has_value(); }
@@ -75,7 +75,7 @@ public:
     void status(const std::string& text) override { target_.status(text); }
     void progress(int percent) override { target_.progress(percent); }
 
-private:
+  private:
     UserInterface& target_;
     std::optional<int> rate_;
     std::optional<int> limit_;
@@ -132,107 +132,104 @@ void addAudioCommands(CLI::App& app, Context& ctx) {
     import->callback([&ctx] {
         onProject(ctx, args.project, [&](Project& project) {
             std::vector<std::string> files;
-            for (const auto& f : args.files) files.push_back(absolutePath(f));
-            ctx.ui.openFileLists.push_back(files);
-            const std::size_t before = project.library.count();
-            const bool done = loadLibrarySounds(project, ctx.ui);
-            std::cout << "Added " << project.library.count() - before << " of " << files.size()
-                      << " file(s); the library holds " << project.library.count() << " of "
-                      << kLibraryCapacity << " sounds.\n";
-            return done;
-        });
-    });
+    for (const auto& f : args.files) files.push_back(absolutePath(f));
+    ctx.ui.openFileLists.push_back(files);
+    const std::size_t before = project.library.count();
+    const bool done = loadLibrarySounds(project, ctx.ui);
+    std::cout << "Added " << project.library.count() - before << " of " << files.size()
+              << " file(s); the library holds " << project.library.count() << " of "
+              << kLibraryCapacity << " sounds.\n";
+    return done;
+});
+}  // namespace zadaravod::cli
+);
 
-    auto* remove = app.add_subcommand("remove", "Delete a sound from the library (1-based No.)");
-    remove->add_option("project", args.project, "Project folder or project file")->required();
-    remove->add_option("no", args.number, "The sound's number in the library, from 1")
-        ->required();
-    remove->callback([&ctx] {
-        onProject(ctx, args.project, [&](Project& project) {
-            const auto count = static_cast<int>(project.library.count());
-            if (args.number < 1 || args.number > count) {
-                ctx.refuse(count == 0 ? std::string("The sound library is empty.")
-                                      : "There is no sound " + std::to_string(args.number) +
-                                            " in the library; give 1.." + std::to_string(count) +
-                                            ".");
-                return false;
-            }
-            const std::string name = project.library.at(static_cast<std::size_t>(args.number - 1)).name;
-            ctx.ui.confirmAnswers.push_back(kConfirmYes);
-            const bool done = deleteLibrarySound(project, ctx.ui, args.number - 1);
-            std::cout << "Removed " << name << ".\n";
-            return done;
-        });
-    });
-
-    auto* clear = app.add_subcommand("clear-library",
-                                     "Delete every library sound and empty every playlist");
-    clear->add_option("project", args.project, "Project folder or project file")->required();
-    clear->callback([&ctx] {
-        onProject(ctx, args.project, [&](Project& project) {
-            ctx.ui.confirmAnswers.push_back(kConfirmYes);
-            return clearLibrary(project, ctx.ui);
-        });
-    });
-
-    auto* music = app.add_subcommand("music", "Load or clear the background music");
-    music->add_option("project", args.project, "Project folder or project file")->required();
-    music->require_subcommand(1);
-    auto* load = music->add_subcommand("load", "Load a sound file as the background music");
-    load->add_option("file", args.musicFile, "A WAV, MP3, WMA or other sound file")->required();
-    load->add_option("--rate", args.musicRate,
-                     "Rate in Hz when the file must be converted (4000..8000, at most its own)");
-    load->callback([&ctx] {
-        onProject(ctx, args.project, [&](Project& project) {
-            if (!project.backgroundMusic.empty()) {
-                ctx.refuse("Background music is loaded already (" +
-                           project.backgroundMusic.at(0).name + "); clear it first.");
-                return false;
-            }
-            RateAnswer answer(ctx.ui, args.musicRate);
-            ctx.ui.openFiles.push_back(absolutePath(args.musicFile));
-            const bool done = loadBackgroundMusic(project, answer);
-            if (answer.refused()) {
-                ctx.refuse(rateRefusal(answer, args.musicRate, args.musicFile));
-                return false;
-            }
-            if (done) {
-                if (args.musicRate && !answer.asked()) {
-                    std::cerr << "--rate is not used: the WAV file is copied unchanged.\n";
-                }
-                std::cout << "Background music: " << project.backgroundMusic.at(0).name << ".\n";
-            }
-            return done;
-        });
-    });
-    auto* musicClear = music->add_subcommand("clear", "Remove the background music");
-    musicClear->callback([&ctx] {
-        onProject(ctx, args.project, [](Project& project) { return clearBackgroundMusic(project); });
-    });
-
-    auto* convert =
-        app.add_subcommand("convert", "Convert a sound file into a 16-bit mono WAV file");
-    convert->add_option("source", args.source, "An MP3, WMA, WAV or other sound file")
-        ->required();
-    convert->add_option("output", args.output, "The WAV file to write (replaced if it exists)")
-        ->required();
-    convert->add_option("--rate", args.convertRate, "Rate in Hz: " + rateListText(22000));
-    convert->callback([&ctx] {
-        RateAnswer answer(ctx.ui, args.convertRate);
-        if (!args.convertRate) {
-            ctx.refuse("convert needs --rate <hz> with one of these rates (Hz): " +
-                       rateListText(kSupportedRates.back()));
-            return;
+auto* remove = app.add_subcommand("remove", "Delete a sound from the library (1-based No.)");
+remove->add_option("project", args.project, "Project folder or project file")->required();
+remove->add_option("no", args.number, "The sound's number in the library, from 1")->required();
+remove->callback([&ctx] {
+    onProject(ctx, args.project, [&](Project& project) {
+        const auto count = static_cast<int>(project.library.count());
+        if (args.number < 1 || args.number > count) {
+            ctx.refuse(count == 0 ? std::string("The sound library is empty.")
+                                  : "There is no sound " + std::to_string(args.number) +
+                                        " in the library; give 1.." + std::to_string(count) + ".");
+            return false;
         }
-        ctx.ui.openFiles.push_back(absolutePath(args.source));
-        ctx.ui.saveFiles.push_back(absolutePath(args.output));
-        const bool done = runConversionTool(answer);
+        const std::string name = project.library.at(static_cast<std::size_t>(args.number - 1)).name;
+        ctx.ui.confirmAnswers.push_back(kConfirmYes);
+        const bool done = deleteLibrarySound(project, ctx.ui, args.number - 1);
+        std::cout << "Removed " << name << ".\n";
+        return done;
+    });
+});
+
+auto* clear =
+    app.add_subcommand("clear-library", "Delete every library sound and empty every playlist");
+clear->add_option("project", args.project, "Project folder or project file")->required();
+clear->callback([&ctx] {
+    onProject(ctx, args.project, [&](Project& project) {
+        ctx.ui.confirmAnswers.push_back(kConfirmYes);
+        return clearLibrary(project, ctx.ui);
+    });
+});
+
+auto* music = app.add_subcommand("music", "Load or clear the background music");
+music->add_option("project", args.project, "Project folder or project file")->required();
+music->require_subcommand(1);
+auto* load = music->add_subcommand("load", "Load a sound file as the background music");
+load->add_option("file", args.musicFile, "A WAV, MP3, WMA or other sound file")->required();
+load->add_option("--rate", args.musicRate,
+                 "Rate in Hz when the file must be converted (4000..8000, at most its own)");
+load->callback([&ctx] {
+    onProject(ctx, args.project, [&](Project& project) {
+        if (!project.backgroundMusic.empty()) {
+            ctx.refuse("Background music is loaded already (" + project.backgroundMusic.at(0).name +
+                       "); clear it first.");
+            return false;
+        }
+        RateAnswer answer(ctx.ui, args.musicRate);
+        ctx.ui.openFiles.push_back(absolutePath(args.musicFile));
+        const bool done = loadBackgroundMusic(project, answer);
         if (answer.refused()) {
-            ctx.refuse(rateRefusal(answer, args.convertRate, args.source));
-            return;
+            ctx.refuse(rateRefusal(answer, args.musicRate, args.musicFile));
+            return false;
         }
-        if (!done) ctx.exitCode = kExitRefused;
+        if (done) {
+            if (args.musicRate && !answer.asked()) {
+                std::cerr << "--rate is not used: the WAV file is copied unchanged.\n";
+            }
+            std::cout << "Background music: " << project.backgroundMusic.at(0).name << ".\n";
+        }
+        return done;
     });
+});
+auto* musicClear = music->add_subcommand("clear", "Remove the background music");
+musicClear->callback([&ctx] {
+    onProject(ctx, args.project, [](Project& project) { return clearBackgroundMusic(project); });
+});
+
+auto* convert = app.add_subcommand("convert", "Convert a sound file into a 16-bit mono WAV file");
+convert->add_option("source", args.source, "An MP3, WMA, WAV or other sound file")->required();
+convert->add_option("output", args.output, "The WAV file to write (replaced if it exists)")
+    ->required();
+convert->add_option("--rate", args.convertRate, "Rate in Hz: " + rateListText(22000));
+convert->callback([&ctx] {
+    RateAnswer answer(ctx.ui, args.convertRate);
+    if (!args.convertRate) {
+        ctx.refuse("convert needs --rate <hz> with one of these rates (Hz): " +
+                   rateListText(kSupportedRates.back()));
+        return;
+    }
+    ctx.ui.openFiles.push_back(absolutePath(args.source));
+    ctx.ui.saveFiles.push_back(absolutePath(args.output));
+    const bool done = runConversionTool(answer);
+    if (answer.refused()) {
+        ctx.refuse(rateRefusal(answer, args.convertRate, args.source));
+        return;
+    }
+    if (!done) ctx.exitCode = kExitRefused;
+});
 }
 
 }  // namespace zadaravod::cli

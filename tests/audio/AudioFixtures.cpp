@@ -19,7 +19,8 @@ std::vector<std::int16_t> sineSamples(int rate, int channels, double seconds, do
         const double v = amplitude * 32767.0 *
                          std::sin(2 * std::numbers::pi * frequency * static_cast<double>(i) / rate);
         for (int c = 0; c < channels; ++c) {
-            out.push_back(static_cast<std::int16_t>(std::lround(v * gains[static_cast<std::size_t>(c)])));
+            out.push_back(
+                static_cast<std::int16_t>(std::lround(v * gains[static_cast<std::size_t>(c)])));
         }
     }
     return out;
@@ -33,7 +34,8 @@ void writePcmWav(const std::filesystem::path& path, int rate, int channels, int 
         // Rewrite as 8-bit unsigned: same header layout, halved sizes.
         std::vector<std::uint8_t> b(bytes.begin(), bytes.begin() + 44);
         auto put32 = [&](std::size_t at, std::uint32_t v) {
-            for (int i = 0; i < 4; ++i) b[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(v >> (8 * i));
+            for (int i = 0; i < 4; ++i)
+                b[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(v >> (8 * i));
         };
         const auto dataBytes = static_cast<std::uint32_t>(samples.size());
         put32(4, 36 + dataBytes);
@@ -51,11 +53,11 @@ void writePcmWav(const std::filesystem::path& path, int rate, int channels, int 
 
 void makeWithFfmpeg(const std::filesystem::path& path, int rate, int channels,
                     const std::string& codec, double seconds) {
-    const std::string command = "/usr/bin/ffmpeg -hide_banner -loglevel error -nostdin -y -f lavfi -i "
-                                "\"sine=frequency=440:sample_rate=" + std::to_string(rate) +
-                                ":duration=" + std::to_string(seconds) + "\" -ac " +
-                                std::to_string(channels) + " -c:a " + codec + " \"" +
-                                path.string() + "\"";
+    const std::string command =
+        "/usr/bin/ffmpeg -hide_banner -loglevel error -nostdin -y -f lavfi -i "
+        "\"sine=frequency=440:sample_rate=" +
+        std::to_string(rate) + ":duration=" + std::to_string(seconds) + "\" -ac " +
+        std::to_string(channels) + " -c:a " + codec + " \"" + path.string() + "\"";
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
     ASSERT_TRUE(std::filesystem::exists(path)) << command;
 }

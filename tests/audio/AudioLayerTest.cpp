@@ -99,8 +99,8 @@ TEST(AudioInfo, UnreadableFilesAreRefusedWithTheirName) {
 
 // Fits a*sin + b*cos at `frequency` by least squares over [from, to) and
 // returns the signal-to-residual ratio in dB; `amplitude` gets sqrt(a²+b²).
-double sineFitSnr(const std::vector<std::int16_t>& s, int rate, double frequency,
-                  std::size_t from, std::size_t to, double& amplitude) {
+double sineFitSnr(const std::vector<std::int16_t>& s, int rate, double frequency, std::size_t from,
+                  std::size_t to, double& amplitude) {
     double ss = 0, cc = 0, sc = 0, ys = 0, yc = 0;
     for (std::size_t i = from; i < to; ++i) {
         const double w = 2 * std::numbers::pi * frequency * static_cast<double>(i) / rate;
@@ -129,7 +129,8 @@ TEST(Conversion, KeepsFrequencyLengthAndPurityOfASine) {
     TempDir dir;
     const auto input = test::sineSamples(44100, 1, 2.0, 1000.0, 0.5);
     ASSERT_EQ(writeWav16(dir / "sine.wav", input, 44100, 1), "");
-    const auto result = convertToMonoWav((dir / "sine.wav").string(), (dir / "out.wav").string(), 8000);
+    const auto result =
+        convertToMonoWav((dir / "sine.wav").string(), (dir / "out.wav").string(), 8000);
     ASSERT_TRUE(result.ok) << result.error;
 
     const WavData out = readBack(dir / "out.wav");
@@ -141,7 +142,8 @@ TEST(Conversion, KeepsFrequencyLengthAndPurityOfASine) {
 
     // Away from the edges, where the filter has no input on one side.
     double amplitude = 0;
-    const double snr = sineFitSnr(out.samples, 8000, 1000.0, 200, out.samples.size() - 200, amplitude);
+    const double snr =
+        sineFitSnr(out.samples, 8000, 1000.0, 200, out.samples.size() - 200, amplitude);
     EXPECT_GE(snr, 60.0);
     EXPECT_NEAR(amplitude, 0.5 * 32767, 0.01 * 32767);
 }
@@ -156,8 +158,8 @@ TEST(Conversion, MixesStereoAsTheMeanOfBothChannels) {
     ASSERT_EQ(writeWav16(dir / "both.wav", both, 8000, 2), "");
     ASSERT_EQ(writeWav16(dir / "opposite.wav", opposite, 8000, 2), "");
     const double full = 0.6 * 32767 / std::sqrt(2.0);
-    for (auto [name, expected] : {std::pair{"left", full / 2}, std::pair{"both", full},
-                                  std::pair{"opposite", 0.0}}) {
+    for (auto [name, expected] :
+         {std::pair{"left", full / 2}, std::pair{"both", full}, std::pair{"opposite", 0.0}}) {
         const auto in = dir / (std::string(name) + ".wav");
         const auto out = dir / (std::string(name) + ".out.wav");
         ASSERT_TRUE(convertToMonoWav(in.string(), out.string(), 8000).ok) << name;
@@ -193,7 +195,8 @@ TEST(Conversion, FailuresAreReportedAndLeaveTheOutputAlone) {
     TempDir dir;
     test::writePcmWav(dir / "good.wav", 8000, 1, 16, 0.5);
     test::writeFile(dir / "text.mp3", "no sound in here");
-    test::writeFile(dir / "empty.wav", std::string(reinterpret_cast<const char*>(makeWav16({}, 8000, 1).data()), 44));
+    test::writeFile(dir / "empty.wav",
+                    std::string(reinterpret_cast<const char*>(makeWav16({}, 8000, 1).data()), 44));
     test::writeFile(dir / "out.wav", "keep me");
     const std::string out = (dir / "out.wav").string();
 
@@ -201,17 +204,20 @@ TEST(Conversion, FailuresAreReportedAndLeaveTheOutputAlone) {
         std::string source;
         int rate;
     };
-    for (const Case& c : {Case{(dir / "missing.mp3").string(), 8000}, Case{(dir / "text.mp3").string(), 8000},
-                          Case{(dir / "empty.wav").string(), 8000}, Case{(dir / "good.wav").string(), 0},
-                          Case{(dir / "good.wav").string(), -8000}}) {
+    for (const Case& c :
+         {Case{(dir / "missing.mp3").string(), 8000}, Case{(dir / "text.mp3").string(), 8000},
+          Case{(dir / "empty.wav").string(), 8000}, Case{(dir / "good.wav").string(), 0},
+          Case{(dir / "good.wav").string(), -8000}}) {
         const auto result = convertToMonoWav(c.source, out, c.rate);
         EXPECT_FALSE(result.ok) << c.source << " at " << c.rate;
         EXPECT_FALSE(result.error.empty());
         EXPECT_EQ(test::readFile(dir / "out.wav"), "keep me");
     }
-    EXPECT_NE(convertToMonoWav((dir / "empty.wav").string(), out, 8000).error.find("no audio samples"),
-              std::string::npos);
-    const auto noFolder = convertToMonoWav((dir / "good.wav").string(), (dir / "no/such/x.wav").string(), 8000);
+    EXPECT_NE(
+        convertToMonoWav((dir / "empty.wav").string(), out, 8000).error.find("no audio samples"),
+        std::string::npos);
+    const auto noFolder =
+        convertToMonoWav((dir / "good.wav").string(), (dir / "no/such/x.wav").string(), 8000);
     EXPECT_FALSE(noFolder.ok);
     // Nothing but the files made above is left in the folder.
     int files = 0;

@@ -12,11 +12,13 @@ namespace fs = std::filesystem;
 using test::TempDir;
 
 class Music : public ::testing::Test {
-protected:
+  protected:
     Music() : project(test::openProjectIn(dir)) { fs::create_directory(dir / "src"); }
 
     std::string src(const std::string& name) const { return (dir / "src" / name).string(); }
-    std::string inFolder(const std::string& name) const { return soundPath(project.soundFolder, name); }
+    std::string inFolder(const std::string& name) const {
+        return soundPath(project.soundFolder, name);
+    }
 
     bool load(const std::string& file, std::optional<int> rate = std::nullopt) {
         ui.openFiles.push_back(file);

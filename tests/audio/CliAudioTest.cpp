@@ -31,7 +31,7 @@ CliRun cli(const std::string& arguments) {
 std::string q(const fs::path& p) { return "'" + p.string() + "'"; }
 
 class CliAudio : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         projectFile = dir / "demo.winproj";
         const CliRun created = cli("new " + q(projectFile));

@@ -12,11 +12,13 @@ namespace fs = std::filesystem;
 using test::TempDir;
 
 class LibraryLoad : public ::testing::Test {
-protected:
+  protected:
     LibraryLoad() : project(test::openProjectIn(dir)) { fs::create_directory(dir / "src"); }
 
     std::string src(const std::string& name) const { return (dir / "src" / name).string(); }
-    std::string inFolder(const std::string& name) const { return soundPath(project.soundFolder, name); }
+    std::string inFolder(const std::string& name) const {
+        return soundPath(project.soundFolder, name);
+    }
 
     bool load(std::vector<std::string> files) {
         ui.openFileLists.push_back(std::move(files));
@@ -60,7 +62,7 @@ TEST_F(LibraryLoad, FillingUpDuringThePlainPathStopsAfterTheCopy) {
     EXPECT_EQ(ui.messages[0].caption, kAppCaption);
     EXPECT_EQ(project.library.count(), 510U);
     EXPECT_EQ(project.library.at(509).name, "a.wav");
-    EXPECT_TRUE(fs::exists(inFolder("b.wav")));   // copied before the check
+    EXPECT_TRUE(fs::exists(inFolder("b.wav")));  // copied before the check
     EXPECT_FALSE(fs::exists(inFolder("c.wav")));
 }
 
@@ -226,7 +228,7 @@ TEST_F(LibraryLoad, CancelAddsNothing) {
 }
 
 class LibraryRemoval : public LibraryLoad {
-protected:
+  protected:
     void SetUp() override {
         for (const char* n : {"a.wav", "b.wav"}) test::writePcmWav(src(n), 8000, 1, 16, 0.1);
         ASSERT_TRUE(load({src("a.wav"), src("b.wav")}));
