@@ -1,5 +1,163 @@
+// build and inspect: the flash image from a project, and an image read back.
+#include <CLI/CLI.hpp>
+
+#include <iostream>
+#include <nlohmann/json.hpp>
+
 #include "cli/Cli.h"
+#include "image/ImageBuilder.h"
+#include "image/ImageFormat.h"
+#include "image/ImageReader.h"
+#include "tools/AtomicFile.h"
 
 namespace zadaravod::cli {
-void addImageCommands(CLI::App&, Context&) {}
+
+namespace {
+
+struct Arguments {
+    std::string project;
+    std::string image;
+    bool json = false;
+    std::string extract;
+};
+
+nlohmann::json toJson(const image::ImageReading& r) {
+    using nlohmann::json;
+    json j;
+    j["fileBytes"] = r.fileBytes;
+    j["controlMode"] = image::controlModeName(r.controlMode);
+    j["controlModeCode"] = r.modeCode;
+    j["output"] = r.audioOutput == 1 ? "dac" : "pwm";
+    j["busy"] = r.busyLevel == 1 ? "low" : "high";
+    j["pullUp"] = r.pullUp != 0;
+    j["flash"] = r.flashSizeIndex >= 0 ? flashSizeCaption(r.flashSizeIndex) : "unknown";
+    j["listCountByte"] = r.listCountByte;
+    json keys = json::array();
+    for (const auto& k : r.keys) {
+        json e{{"key", k.key}};
+        e["function"] = k.function >= 0 ? json(k.function) : json(nullptr);
+        e["list"] = k.list >= 0 ? json(k.list) : json(nullptr);
+        keys.push_back(e);
+    }
+    j["keys"] = keys;
+    json lists = json::array();
+    for (int n = 0; n < kPlaylistCount; ++n) {
+        const auto& items = r.playlists[static_cast<std::size_t>(n)];
+        if (items.empty()) continue;
+        json entries = json::array();
+        for (const auto& it : items) {
+            if (it.isSound)
+                entries.push_back({{"sound", it.soundIndex + 1}});
+            else
+                entries.push_back({{"silenceMs", it.silenceMs}});
+        }
+        lists.push_back({{"list", n}, {"caption", image::listCaption(n)}, {"items", entries}});
+    }
+    j["playlists"] = lists;
+    j["libraryCount"] = r.libraryCount;
+    json sounds = json::array();
+    for (int k = 0; k < kLibraryCapacity; ++k) {
+        const auto& s = r.sounds[static_cast<std::size_t>(k)];
+        json e{{"no", k + 1}, {"rate", s.sampleRate}, {"library", s.library}};
+        e["address"] = s.addressValid ? json(s.address) : json(nullptr);
+        if (s.decodes) {
+            e["elementBytes"] = s.element.elementBytes();
+            e["samples"] = s.element.sampleCount;
+        }
+        sounds.push_back(e);
+    }
+    j["sounds"] = sounds;
+    j["problems"] = r.problems;
+    return j;
+}
+
+void printText(const image::ImageReading& r) {
+    std::cout << "Image: " << r.fileBytes << " bytes\n"
+              << "Control mode: " << image::controlModeName(r.controlMode) << " (code 0x"
+              << std::hex << static_cast<int>(r.modeCode) << std::dec << ")\n"
+              << "Output: " << (r.audioOutput == 1 ? "DAC" : "PWM")
+              << ", busy level: " << (r.busyLevel == 1 ? "low" : "high")
+              << ", pull-up: " << (r.pullUp ? "on" : "off") << "\n"
+              << "Flash: " << (r.flashSizeIndex >= 0 ? flashSizeCaption(r.flashSizeIndex) : "unknown")
+              << ", list count byte: " << static_cast<int>(r.listCountByte) << "\n";
+    std::cout << "Keys:\n";
+    for (const auto& k : r.keys) {
+        std::cout << "  key " << k.key << ": function ";
+        if (k.function >= 0)
+            std::cout << k.function << " (" << keyFunctionName(k.function) << ")";
+        else
+            std::cout << "-";
+        std::cout << ", list " << (k.list >= 0 ? image::listCaption(k.list) : std::string("-"))
+                  << "\n";
+    }
+    std::cout << "Playlists:\n";
+    for (int n = 0; n < kPlaylistCount; ++n) {
+        const auto& items = r.playlists[static_cast<std::size_t>(n)];
+        if (items.empty()) continue;
+        std::cout << "  " << image::listCaption(n) << ":";
+        for (const auto& it : items) {
+            if (it.isSound)
+                std::cout << " " << it.soundIndex + 1;
+            else
+                std::cout << " " << it.silenceMs << "ms";
+        }
+        std::cout << "\n";
+    }
+    std::cout << "Sounds: " << r.libraryCount << " in the library\n";
+    for (int k = 0; k < r.libraryCount; ++k) {
+        const auto& s = r.sounds[static_cast<std::size_t>(k)];
+        std::cout << "  " << k + 1 << ": " << s.sampleRate << " Hz, at 0x" << std::hex
+                  << s.address << std::dec << ", " << s.element.elementBytes() << " bytes, "
+                  << s.element.sampleCount << " samples\n";
+    }
+}
+
+}  // namespace
+
+void addImageCommands(CLI::App& app, Context& ctx) {
+    static Arguments args;
+
+    auto* build = app.add_subcommand("build", "Build the flash image of a project");
+    build->add_option("project", args.project, "Project folder or project file")->required();
+    build->callback([&ctx] {
+        Project project;
+        if (!ctx.openProject(args.project, project)) return;
+        if (!buildImage(project, ctx.paths, ctx.ui)) {
+            ctx.exitCode = kExitRefused;
+            return;
+        }
+        std::cout << project.imagePath() << "\n";
+    });
+
+    auto* inspect = app.add_subcommand("inspect", "Read a flash image back");
+    inspect->add_option("image", args.image, "Flash image file")->required();
+    inspect->add_flag("--json", args.json, "Print the reading as JSON");
+    inspect->add_option("--extract", args.extract,
+                        "Write every sound and every non-empty list as WAV files into this folder");
+    inspect->callback([&ctx] {
+        std::string bytes, error;
+        if (!readWholeFile(args.image, bytes, error, std::uintmax_t{1} << 30)) {
+            ctx.refuse(error);
+            return;
+        }
+        const std::span<const std::uint8_t> data(
+            reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+        image::ImageReading reading;
+        const bool whole = image::readImage(data, reading);
+        if (whole) {
+            if (args.json)
+                std::cout << toJson(reading).dump(2) << "\n";
+            else
+                printText(reading);
+        }
+        std::vector<std::string> problems = reading.problems;
+        if (whole && !args.extract.empty()) {
+            const auto more = image::extractImage(data, reading, args.extract);
+            problems.insert(problems.end(), more.begin(), more.end());
+        }
+        for (const auto& p : problems) std::cerr << p << "\n";
+        if (!problems.empty()) ctx.exitCode = kExitRefused;
+    });
+}
+
 }  // namespace zadaravod::cli
