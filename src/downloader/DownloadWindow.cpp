@@ -1,0 +1,194 @@
+#include "downloader/DownloadWindow.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QThread>
+#include <QVBoxLayout>
+
+#include "tools/AtomicFile.h"
+#ifdef ZADARAVOD_HAVE_IMAGE_READER
+#include "downloader/ImageSummary.h"
+#endif
+
+namespace zadaravod::download {
+
+namespace {
+/// Forwards the worker's steps to the window, on the window's thread.
+class WindowObserver : public DownloadObserver {
+public:
+    WindowObserver(QObject* target, QProgressBar* bar, QLabel* step, QPlainTextEdit* log)
+        : target_(target), bar_(bar), step_(step), log_(log) {}
+    void step(const std::string& text, int percent) override {
+        const QString t = QString::fromStdString(text);
+        QMetaObject::invokeMethod(target_, [bar = bar_, label = step_, log = log_, t, percent] {
+            bar->setValue(percent);
+            label->setText(t);
+            log->appendPlainText("== " + t);
+        }, Qt::QueuedConnection);
+    }
+    void outputLine(const std::string& line) override {
+        const QString t = QString::fromStdString(line);
+        QMetaObject::invokeMethod(target_, [log = log_, t] { log->appendPlainText(t); },
+                                  Qt::QueuedConnection);
+    }
+
+private:
+    QObject* target_;
+    QProgressBar* bar_;
+    QLabel* step_;
+    QPlainTextEdit* log_;
+};
+}  // namespace
+
+DownloadWindow::DownloadWindow(const DownloadRequest& initial, QWidget* parent)
+    : QWidget(parent), request_(initial) {
+    setWindowTitle("LARK40 download utility");
+    setObjectName("downloadWindow");
+
+    imagePath_ = new QLineEdit(this);
+    imagePath_->setObjectName("imagePath");
+    auto* browse = new QPushButton("Browse...", this);
+    browse->setObjectName("browseButton");
+    auto* imageRow = new QHBoxLayout;
+    imageRow->addWidget(imagePath_);
+    imageRow->addWidget(browse);
+
+    imageInfo_ = new QPlainTextEdit(this);
+    imageInfo_->setObjectName("imageInfo");
+    imageInfo_->setReadOnly(true);
+
+    programmer_ = new QComboBox(this);
+    programmer_->setObjectName("programmer");
+    programmer_->setEditable(true);
+    programmer_->addItems({"ch341a_spi", "ft2232_spi:type=2232H", "serprog:dev=/dev/ttyUSB0",
+                           "buspirate_spi:dev=/dev/ttyUSB0", "linux_spi:dev=/dev/spidev0.0",
+                           "dediprog", "pickit2_spi"});
+    programmer_->setCurrentText(QString::fromStdString(request_.programmer));
+    programmer_->setToolTip("Any flashrom programmer string is accepted.");
+
+    write_ = new QPushButton("Write to flash", this);
+    write_->setObjectName("writeButton");
+    progress_ = new QProgressBar(this);
+    progress_->setObjectName("progress");
+    progress_->setRange(0, 100);
+    progress_->setValue(0);
+    step_ = new QLabel(this);
+    log_ = new QPlainTextEdit(this);
+    log_->setObjectName("log");
+    log_->setReadOnly(true);
+    result_ = new QLabel(this);
+    result_->setObjectName("result");
+    result_->setWordWrap(true);
+
+    auto* form = new QFormLayout;
+    form->addRow("Image:", imageRow);
+    form->addRow("It holds:", imageInfo_);
+    form->addRow("Programmer:", programmer_);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(write_);
+    layout->addWidget(progress_);
+    layout->addWidget(step_);
+    layout->addWidget(log_);
+    layout->addWidget(result_);
+    resize(640, 560);
+
+    connect(browse, &QPushButton::clicked, this, &DownloadWindow::browse);
+    connect(write_, &QPushButton::clicked, this, &DownloadWindow::startWrite);
+    connect(imagePath_, &QLineEdit::editingFinished, this,
+            [this] { setImage(imagePath_->text()); });
+    setImage(QString::fromStdString(request_.imagePath));
+}
+
+DownloadWindow::~DownloadWindow() {
+    if (worker_) worker_->wait();
+}
+
+void DownloadWindow::setImage(const QString& path) {
+    imagePath_->setText(path);
+    imageInfo_->clear();
+    if (path.isEmpty()) {
+        imageInfo_->setPlainText("Choose the image file (*.bin) built by the editor.");
+        return;
+    }
+    std::int64_t size = 0;
+    const std::string problem = checkImageFile(path.toStdString(), size);
+    if (!problem.empty()) {
+        imageInfo_->setPlainText(QString::fromStdString(problem));
+        return;
+    }
+    std::string bytes;
+    std::string error;
+    if (!readWholeFile(path.toStdString(), bytes, error,
+                       static_cast<std::uintmax_t>(kMaxImageBytes))) {
+        imageInfo_->setPlainText(QString::fromStdString(error));
+        return;
+    }
+#ifdef ZADARAVOD_HAVE_IMAGE_READER
+    const auto lines = describeImage(std::span<const std::uint8_t>(
+        reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
+    QStringList text;
+    for (const std::string& line : lines) text << QString::fromStdString(line);
+    imageInfo_->setPlainText(text.join('\n'));
+#else
+    imageInfo_->setPlainText(QString("Size: %1 bytes").arg(bytes.size()));
+#endif
+}
+
+void DownloadWindow::browse() {
+    const QString path = QFileDialog::getOpenFileName(this, "Image", imagePath_->text(),
+                                                      "BIN Files (*.bin);;All files (*)");
+    if (!path.isEmpty()) setImage(path);
+}
+
+void DownloadWindow::startWrite() {
+    if (worker_) return;
+    request_.imagePath = imagePath_->text().toStdString();
+    request_.programmer = programmer_->currentText().trimmed().toStdString();
+    write_->setEnabled(false);
+    result_->clear();
+    log_->clear();
+    progress_->setValue(0);
+    const DownloadRequest request = request_;
+    worker_ = QThread::create([this, request] {
+        SystemProcessRunner runner;
+        WindowObserver observer(this, progress_, step_, log_);
+        const DownloadReport report = runDownload(request, runner, &observer);
+        QMetaObject::invokeMethod(this, [this, report] { finished(report); },
+                                  Qt::QueuedConnection);
+    });
+    worker_->start();
+}
+
+void DownloadWindow::finished(const DownloadReport& report) {
+    if (worker_) {
+        worker_->wait();
+        delete worker_;
+        worker_ = nullptr;
+    }
+    write_->setEnabled(true);
+    if (report.ok) progress_->setValue(100);
+    result_->setText(QString::fromStdString(report.message));
+    result_->setStyleSheet(report.ok ? "color: darkgreen;" : "color: darkred;");
+}
+
+void DownloadWindow::closeEvent(QCloseEvent* event) {
+    if (worker_) {
+        // Stopping flashrom halfway could leave the chip half written.
+        result_->setText("Writing is in progress; wait until it ends before closing.");
+        event->ignore();
+        return;
+    }
+    event->accept();
+}
+
+}  // namespace zadaravod::download
