@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "audio/Silence.h"
+#include "image/ImageFormat.h"
 
 namespace zadaravod {
 
@@ -14,32 +15,13 @@ constexpr int kPickerCancel = 1073;
 }  // namespace
 
 int playlistEntryBytes(const CSound& entry) {
-    if (entry.isSound()) return 3;
-    // A silence is coded in 2-byte steps: 0x81 n for n seconds, 0x80 n for
-    // n quarter seconds, and a final 0x80 n of n ms below 250.
-    int bytes = 0;
-    int d = entry.durationMs;
-    while (d > 0) {
-        bytes += 2;
-        if (d >= 1000) {
-            d %= 1000;
-        } else if (d >= 250) {
-            d %= 250;
-        } else {
-            break;
-        }
-    }
-    return bytes;
+    // Counted by the image writer's own rule, so the check and the slot agree.
+    return image::entryImageBytes(entry);
 }
 
-int playlistBytes(const CSoundList& list) {
-    int bytes = 0;
-    for (const CSound& entry : list) bytes += playlistEntryBytes(entry);
-    return bytes;
-}
+int playlistBytes(const CSoundList& list) { return image::listImageBytes(list); }
 
-PlaylistEditor::PlaylistEditor(Project& project, UserInterface& ui)
-    : project_(project), ui_(ui) {}
+PlaylistEditor::PlaylistEditor(Project& project, UserInterface& ui) : project_(project), ui_(ui) {}
 
 void PlaylistEditor::setCurrentList(int n) { current_ = std::clamp(n, 0, kPlaylistCount - 1); }
 

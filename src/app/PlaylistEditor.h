@@ -15,7 +15,7 @@ namespace zadaravod {
 /// method that changes something returns true).
 ///
 /// Capacity: a list's codes must fit its image slot, so every entry counts
-/// the bytes it takes in the image (3 for a sound, 2 for each code of a
+/// the bytes the image writer gives it (3 for a sound, 2 for each code of a
 /// silence: 300 ms takes 4) and a list never passes kListByteLimit. The check
 /// made before a dialog opens assumes the smallest entry (3 for a track, 2
 /// for a silence); a length or a replacement that needs more than is left is
@@ -25,7 +25,7 @@ namespace zadaravod {
 /// nullopt when nothing is selected. A selection that names no entry counts
 /// as none.
 class PlaylistEditor {
-public:
+  public:
     /// The most bytes one list's codes may take in its 256-byte slot.
     static constexpr int kListByteLimit = 255;
     static constexpr const char* kFullMessage = "Full, cannot insert more!";
@@ -74,7 +74,7 @@ public:
     /// space is -1) do nothing; returns whether the order changed.
     bool moveEntry(int from, int to);
 
-private:
+  private:
     CSoundList& current() { return project_.playlists[static_cast<std::size_t>(current_)]; }
     const CSoundList& current() const {
         return project_.playlists[static_cast<std::size_t>(current_)];
@@ -94,7 +94,8 @@ private:
 };
 
 /// The bytes `entry` takes in a playlist's image slot: 3 for a sound, 2 for
-/// each step of a silence's code (none for a length of 0 or less).
+/// each code of a silence (whole seconds, then codes of at most 249 ms; none
+/// for a length of 0 or less), as the image writer codes it.
 int playlistEntryBytes(const CSound& entry);
 /// The sum of playlistEntryBytes over `list`.
 int playlistBytes(const CSoundList& list);

@@ -91,9 +91,9 @@ bool openList(Context& ctx, Project& project, int& listNumber) {
 std::optional<int> entryIndex(Context& ctx, const CSoundList& list, int listNumber, int position,
                               const char* what) {
     if (position < 1 || static_cast<std::size_t>(position) > list.count()) {
-        ctx.refuse(std::string("No entry ") + std::to_string(position) + " " + what +
-                   " in list " + listNumberText(listNumber) + " (it holds " +
-                   std::to_string(list.count()) + " entries).");
+        ctx.refuse(std::string("No entry ") + std::to_string(position) + " " + what + " in list " +
+                   listNumberText(listNumber) + " (it holds " + std::to_string(list.count()) +
+                   " entries).");
         return std::nullopt;
     }
     return position - 1;
@@ -125,7 +125,8 @@ void runAdd(Context& ctx) {
         if (item.silence) {
             const std::string error = silenceLengthError(item.value);
             if (!error.empty()) return ctx.refuse(error);
-        } else if (item.value < 1 || static_cast<std::size_t>(item.value) > project.library.count()) {
+        } else if (item.value < 1 ||
+                   static_cast<std::size_t>(item.value) > project.library.count()) {
             return ctx.refuse("No sound " + std::to_string(item.value) +
                               " in the library (it holds " +
                               std::to_string(project.library.count()) + " sounds).");
@@ -147,9 +148,7 @@ void runAdd(Context& ctx) {
             ctx.ui.librarySounds.push_back(item.value - 1);
             placed = editor.insertTrack(selected);
         } else if (std::any_of(kFixedSilences.begin(), kFixedSilences.end(),
-                               [&](const FixedSilence& f) {
-                                   return f.durationMs == item.value;
-                               })) {
+                               [&](const FixedSilence& f) { return f.durationMs == item.value; })) {
             placed = editor.insertFixedSilence(item.value, selected);
         } else {
             ctx.ui.silences.push_back(item.value);
@@ -237,8 +236,8 @@ void addListCommands(CLI::App& app, Context& ctx) {
     list->add_option("n", args.list, "List number 0..219, decimal or as shown (0aH)")->required();
     list->require_subcommand(1);
 
-    auto* add = list->add_subcommand(
-        "add", "Add items: <no> a library sound (1-based), <ms>ms a silence");
+    auto* add =
+        list->add_subcommand("add", "Add items: <no> a library sound (1-based), <ms>ms a silence");
     add->add_option("item", args.items, "Library sound number or silence length")->required();
     add->add_option("--before", args.before, "Insert before entry <pos> (1-based)")
         ->check(CLI::PositiveNumber);

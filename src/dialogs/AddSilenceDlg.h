@@ -23,7 +23,7 @@ namespace zadaravod {
 /// "cancelButton".
 class CAddSilenceDlg : public QDialog {
     Q_OBJECT
-public:
+  public:
     /// Shows a message while the dialog stays open; the default is a message
     /// box with the application's title as caption. Tests replace it.
     using MessageSink = std::function<void(const std::string& text)>;
@@ -38,8 +38,7 @@ public:
     /// Escape and the close box end the dialog with 1071.
     void reject() override;
 
-private:
-
+  private:
     int listWeight_;
     QLineEdit* lengthEdit_;
     QComboBox* unitCombo_;

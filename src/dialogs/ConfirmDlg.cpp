@@ -31,8 +31,7 @@ CConfirmDlg::CConfirmDlg(QWidget* parent) : QDialog(parent) {
     layout->addLayout(buttons);
 
     connect(okButton_, &QPushButton::clicked, this, [this] { done(result::kConfirmOk); });
-    connect(cancelButton_, &QPushButton::clicked, this,
-            [this] { done(result::kConfirmCancel); });
+    connect(cancelButton_, &QPushButton::clicked, this, [this] { done(result::kConfirmCancel); });
 }
 
 void CConfirmDlg::reject() { done(result::kCancel); }

@@ -17,13 +17,13 @@ namespace zadaravod {
 /// Object names: "confirmDlg", "confirmLabel", "okButton", "cancelButton".
 class CConfirmDlg : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit CConfirmDlg(QWidget* parent = nullptr);
 
     /// Escape and the close box end the dialog with 2.
     void reject() override;
 
-private:
+  private:
     QLabel* label_;
     QPushButton* okButton_;
     QPushButton* cancelButton_;

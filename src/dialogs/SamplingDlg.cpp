@@ -50,8 +50,8 @@ CSamplingDlg::CSamplingDlg(int rateLimit, QWidget* parent)
 
 void CSamplingDlg::pick(const QListWidgetItem* item) {
     if (finished_) return;
-    const SamplingPick choice =
-        item ? pickSamplingLine(item->text().toStdString()) : SamplingPick{result::kSamplingCancel, 0};
+    const SamplingPick choice = item ? pickSamplingLine(item->text().toStdString())
+                                     : SamplingPick{result::kSamplingCancel, 0};
     chosenRate_ = choice.rate;
     finished_ = true;
     done(choice.endCode);

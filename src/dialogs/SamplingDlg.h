@@ -22,7 +22,7 @@ namespace zadaravod {
 /// and "cancelButton" (both hidden).
 class CSamplingDlg : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit CSamplingDlg(int rateLimit, QWidget* parent = nullptr);
 
     /// The picked rate in Hz; 0 until a rate is picked.
@@ -33,10 +33,10 @@ public:
     /// Escape and the close box end the dialog with 1088.
     void reject() override;
 
-protected:
+  protected:
     void keyPressEvent(QKeyEvent* event) override;
 
-private:
+  private:
     /// Picks `item` (nullptr cancels): 1087 with its rate, 1088 for 0.
     void pick(const QListWidgetItem* item);
     void pickSelected();

@@ -26,9 +26,9 @@ CSoundLibraryDlg::CSoundLibraryDlg(const CSoundList& sounds, QWidget* parent)
     table_->setSelectionMode(QAbstractItemView::SingleSelection);
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
     // Grid lines between the cells.
-    table_->setStyleSheet(QStringLiteral(
-        "QTreeWidget::item { border-right: 1px solid palette(mid); "
-        "border-bottom: 1px solid palette(mid); }"));
+    table_->setStyleSheet(
+        QStringLiteral("QTreeWidget::item { border-right: 1px solid palette(mid); "
+                       "border-bottom: 1px solid palette(mid); }"));
 
     QStringList titles;
     for (const LibraryColumn& c : kLibraryColumns) titles << QString::fromUtf8(c.title);

@@ -21,7 +21,7 @@ namespace zadaravod {
 /// Object names: "soundLibraryDlg", "soundTable", "okButton", "cancelButton".
 class CSoundLibraryDlg : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit CSoundLibraryDlg(const CSoundList& sounds, QWidget* parent = nullptr);
 
     /// The table shown, for tests and the caller's selection.
@@ -30,7 +30,7 @@ public:
     /// Escape and the close box end the dialog with 1073.
     void reject() override;
 
-private:
+  private:
     /// Ends with the first selected row, or 1073 without a selection.
     void pickSelected();
 
