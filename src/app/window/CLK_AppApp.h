@@ -1,0 +1,20 @@
+#pragma once
+
+namespace zadaravod {
+
+/// The application object: checks that a display can be reached, creates
+/// the Qt application and the main window, and runs it until Exit.
+class CLK_AppApp {
+public:
+    /// The exit status when no display can be reached.
+    static constexpr int kNoDisplayStatus = 3;
+
+    /// Runs the editor; returns the process exit status (0 after Exit).
+    static int run(int argc, char** argv);
+
+    /// Whether a window system is named by the environment: QT_QPA_PLATFORM,
+    /// DISPLAY or WAYLAND_DISPLAY set and not empty.
+    static bool displayNamed();
+};
+
+}  // namespace zadaravod
