@@ -147,7 +147,10 @@ bool PlaylistEditor::replaceEntry(std::optional<int> selected) {
         }
         replacement = project_.library.at(static_cast<std::size_t>(choice));
     } else {
-        const int ms = ui_.chooseSilence(currentListBytes());
+        // The byte check below decides; held to the limit, the dialog's own
+        // "Playlist full!" cannot lock an overfull list (one written by
+        // another program) out of being mended.
+        const int ms = ui_.chooseSilence(std::min(currentListBytes(), kListByteLimit));
         if (ms == kSilenceCancel || ms <= 0) return false;
         replacement = CSound::silence(ms);
     }

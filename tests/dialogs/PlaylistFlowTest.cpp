@@ -343,8 +343,11 @@ TEST_F(PlaylistFlow, AReplacementThatNeedsMoreBytesThanAreLeftIsRefused) {
     // replacing a long silence with a shorter one.
     list(0).addTail(CSound::silence(1260));  // 260
     ui.silences = {10};
+    ui.silenceWeights.clear();
     EXPECT_TRUE(editor.replaceEntry(85));
     EXPECT_EQ(editor.currentListBytes(), 256);
+    // The dialog is not told a weight above the limit, which it would refuse.
+    EXPECT_EQ(ui.silenceWeights, std::vector<int>{255});
 }
 
 }  // namespace
