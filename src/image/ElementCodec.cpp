@@ -110,9 +110,11 @@ std::int32_t CodecState::predict() const {
     return clamp16(p >> 14);
 }
 
-std::int32_t CodecState::apply(std::uint8_t code) {
+std::int32_t CodecState::apply(std::uint8_t code) { return applyPredicted(code, predict()); }
+
+std::int32_t CodecState::applyPredicted(std::uint8_t code, std::int32_t prediction) {
     const std::int32_t dq = codeDifference(code, kStepTable[static_cast<std::size_t>(stepIndex)]);
-    const std::int32_t r = clamp16(static_cast<std::int64_t>(predict()) + dq);
+    const std::int32_t r = clamp16(static_cast<std::int64_t>(prediction) + dq);
     if (dq != 0) {
         const int sd = dq > 0 ? 1 : -1;
         a2 = std::clamp(a2 + sd * signOf(s2) * kPredictorStep, -kA2Limit, kA2Limit);
@@ -164,6 +166,16 @@ public:
 
     /// Codes x[1..64] of a block whose raw sample has been taken into `state`.
     void run(const std::int16_t* x, CodecState& state, std::uint8_t* codes) {
+        if (width_ == 1 && spread_ == 0) {  // plain greedy coder: the nearest level each time
+            for (std::size_t t = 0; t < kCodesPerBlock; ++t) {
+                const std::int32_t prediction = state.predict();
+                const std::int32_t level = nearestLevel(
+                    x[t] - prediction, kStepTable[static_cast<std::size_t>(state.stepIndex)]);
+                codes[t] = static_cast<std::uint8_t>(level >= 0 ? level : (0x10 | (-level - 1)));
+                state.applyPredicted(codes[t], prediction);
+            }
+            return;
+        }
         const std::size_t w = static_cast<std::size_t>(width_);
         std::size_t live = 1;
         paths_[0] = {state, 0};
@@ -173,7 +185,8 @@ public:
             for (std::size_t p = 0; p < live; ++p) {
                 const CodecState& st = paths_[p].state;
                 const std::int32_t step = kStepTable[static_cast<std::size_t>(st.stepIndex)];
-                const std::int32_t residual = target - st.predict();
+                const std::int32_t prediction = st.predict();
+                const std::int32_t residual = target - prediction;
                 const std::int32_t nearest = nearestLevel(residual, step);
                 const std::int32_t lo = std::max(nearest - spread_, -16);
                 const std::int32_t hi = std::min(nearest + spread_, 15);
@@ -182,7 +195,7 @@ public:
                         level >= 0 ? level : (0x10 | (-level - 1)));
                     Child& c = children_[nChildren++];
                     c.state = st;
-                    const std::int64_t e = target - c.state.apply(code);
+                    const std::int64_t e = target - c.state.applyPredicted(code, prediction);
                     c.cost = paths_[p].cost + e * e;
                     c.parent = static_cast<std::uint8_t>(p);
                     c.code = code;
@@ -386,11 +399,11 @@ std::string elementAsCArray(std::span<const std::uint8_t> element, const std::st
     text += "/* Sound element (LKEL v1), " + std::to_string(element.size()) + " bytes. */\n";
     text += "static const unsigned char " + symbol + "[" + std::to_string(element.size()) +
             "] = {\n";
-    char buf[8];
+    static const char digits[] = "0123456789ABCDEF";
     for (std::size_t i = 0; i < element.size(); ++i) {
         if (i % 16 == 0) text += "    ";
-        std::snprintf(buf, sizeof buf, "0x%02X", element[i]);
-        text += buf;
+        const char byteText[4] = {'0', 'x', digits[element[i] >> 4], digits[element[i] & 15]};
+        text.append(byteText, 4);
         if (i + 1 < element.size()) text += (i % 16 == 15) ? ",\n" : ", ";
     }
     text += "\n};\n";

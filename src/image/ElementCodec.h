@@ -58,6 +58,8 @@ struct CodecState {
     /// Applies one 5-bit code: reconstructs the sample, adapts the predictor
     /// and the step. Returns the reconstructed sample.
     std::int32_t apply(std::uint8_t code);
+    /// apply() with predict() already computed.
+    std::int32_t applyPredicted(std::uint8_t code, std::int32_t prediction);
     /// Takes a raw sample (the first of a block): history only.
     void takeRaw(std::int32_t sample) {
         s2 = s1;
@@ -85,9 +87,9 @@ std::size_t elementSize(std::size_t sampleCount);
 
 struct EncoderOptions {
     /// Paths kept by the delayed-decision search; 1 is a plain greedy coder.
-    int beamWidth = 2;
+    int beamWidth = 1;
     /// Candidate quantizer levels tried around the nearest one on each side.
-    int spread = 1;
+    int spread = 0;
 };
 
 /// Encodes mono 16-bit samples at `sampleRate` Hz. Deterministic: the same
