@@ -390,3 +390,28 @@ TEST_F(WindowTest, ScreenshotOfASmallProject) {
 
 }  // namespace
 }  // namespace zadaravod::test
+
+namespace zadaravod::test {
+namespace {
+
+TEST_F(WindowTest, ProjectNamedAtStartOpensWithoutTheDialog) {
+    newProject();
+    addLibrarySound("a.wav", 8000, 100);
+    window->runCommand(cmd::kSave);
+    const std::string file = window->project().projectFilePath;
+    window->runCommand(cmd::kCloseProject);
+    const std::size_t requests = scripted.fileRequests.size();
+
+    ASSERT_TRUE(window->openProjectFile((dir / "demo.winproj").string()));  // the folder
+    EXPECT_EQ(window->project().projectFilePath, file);
+    EXPECT_EQ(window->libraryView()->rowCount(), 1);
+    EXPECT_EQ(scripted.fileRequests.size(), requests);  // no dialog was asked
+    // A broken file is reported through the same user interface.
+    writeFile(dir / "bad.winproj", "not a project");
+    EXPECT_FALSE(window->openProjectFile((dir / "bad.winproj").string()));
+    EXPECT_FALSE(window->project().projectOpen);
+    EXPECT_FALSE(scripted.messages.empty());
+}
+
+}  // namespace
+}  // namespace zadaravod::test

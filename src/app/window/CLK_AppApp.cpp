@@ -42,7 +42,8 @@ bool CLK_AppApp::displayNamed() {
 int CLK_AppApp::run(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
-            std::puts("Usage: zadaravod\nThe LARK40 flash image editor. Without a display, use "
+            std::puts("Usage: zadaravod [<project file>]\nThe LARK40 flash image editor; a "
+                      "project file named here is opened at start.\nWithout a display, use "
                       "zadaravod-cli.");
             return 0;
         }
@@ -61,6 +62,8 @@ int CLK_AppApp::run(int argc, char** argv) {
 
     CLK_AppDlg window(AppPaths::ofRunningExecutable());
     window.show();
+    const QStringList arguments = QApplication::arguments();
+    if (arguments.size() > 1) window.openProjectFile(arguments.at(1).toStdString());
     return QApplication::exec();
 }
 

@@ -49,6 +49,10 @@ public:
     PlaylistEditor& playlistEditor() { return *playlists_; }
     QtUserInterface& userInterface() { return ui_; }
 
+    /// Opens the project file `path` as Open does, without the file dialog
+    /// (a project named on the command line). False when it did not open.
+    bool openProjectFile(const std::string& path);
+
     /// The action of command `id` (objectName "action_<id>"); null if unknown.
     QAction* commandAction(int id) const;
     /// Routes command `id` as if its menu item, button or key was used. A

@@ -5,6 +5,7 @@
 #include <QDrag>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
 #include <QScrollBar>
