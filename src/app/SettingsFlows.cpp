@@ -1,7 +1,7 @@
 #include "app/SettingsFlows.h"
 
-#include <filesystem>
 #include <unistd.h>
+#include <filesystem>
 
 namespace zadaravod {
 namespace fs = std::filesystem;
@@ -23,8 +23,11 @@ bool acceptOptionsDialog(Editor& editor, int result, const COptions& chosen) {
         case kModeMp3:
         case kModeMatrix:
         case kModeParallel:
-        case kModeKey: editor.setControlMode(mode); break;
-        default: break;  // extended and unknown modes have no menu command
+        case kModeKey:
+            editor.setControlMode(mode);
+            break;
+        default:
+            break;  // extended and unknown modes have no menu command
     }
     editor.refreshModeCaption();
     return true;

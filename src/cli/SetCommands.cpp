@@ -113,16 +113,22 @@ std::string applyPair(const std::string& pair, Project& p, bool& musicOnAsked) {
         return {};
     }
     if (key == "output") {
-        if (lv == "dac") o.audioOutput = 1;
-        else if (lv == "pwm") o.audioOutput = 0;
-        else return bad("dac or pwm");
+        if (lv == "dac")
+            o.audioOutput = 1;
+        else if (lv == "pwm")
+            o.audioOutput = 0;
+        else
+            return bad("dac or pwm");
         return {};
     }
     if (key == "busy") {
         // "low" is the dialog's "Лог. 0": the busy signal is at logic 0.
-        if (lv == "low") o.busyLevel = 1;
-        else if (lv == "high") o.busyLevel = 0;
-        else return bad("low (\"Лог. 0\") or high (\"Лог. 1\")");
+        if (lv == "low")
+            o.busyLevel = 1;
+        else if (lv == "high")
+            o.busyLevel = 0;
+        else
+            return bad("low (\"Лог. 0\") or high (\"Лог. 1\")");
         return {};
     }
     if (key == "pullup" || key == "music") {
@@ -169,8 +175,9 @@ std::string applyPair(const std::string& pair, Project& p, bool& musicOnAsked) {
 }  // namespace
 
 void addSetCommands(CLI::App& app, Context& ctx) {
-    auto* cmd = app.add_subcommand("set", "Set the chip settings: mode, output, busy, pullup, "
-                                          "music, flash, key<N>, key<N>.list");
+    auto* cmd = app.add_subcommand("set",
+                                   "Set the chip settings: mode, output, busy, pullup, "
+                                   "music, flash, key<N>, key<N>.list");
     static std::string project;
     static std::vector<std::string> pairs;
     cmd->add_option("project", project, "Project folder or project file")->required();

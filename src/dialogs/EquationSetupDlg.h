@@ -20,7 +20,7 @@ class UserInterface;
 /// Ends with 1082 (OK), 1083 ("Отмена") or 2 (close box, Escape).
 class CEquationSetupDlg : public QDialog {
     Q_OBJECT
-public:
+  public:
     using Table = std::array<std::int32_t, kKeyCount>;
 
     explicit CEquationSetupDlg(QWidget* parent = nullptr);
@@ -43,13 +43,13 @@ public:
     /// enabling; runs once, when first shown (or when called earlier).
     void initialise();
 
-public slots:
+  public slots:
     void reject() override;
 
-protected:
+  protected:
     void showEvent(QShowEvent* event) override;
 
-private:
+  private:
     void onEdited(int key, const QString& text);
 
     Table numbers_{};

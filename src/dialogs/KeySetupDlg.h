@@ -17,7 +17,7 @@ namespace zadaravod {
 /// Ends with 1080 (OK), 1081 ("Отмена") or 2 (close box, Escape).
 class CKeySetupDlg : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit CKeySetupDlg(QWidget* parent = nullptr);
 
     void setKeyFunctions(const KeyTable& codes) { codes_ = codes; }
@@ -34,14 +34,14 @@ public:
     /// forced entries; runs once, when first shown (or when called earlier).
     void initialise();
 
-public slots:
+  public slots:
     /// Close box and Escape: end with the standard cancel code 2.
     void reject() override;
 
-protected:
+  protected:
     void showEvent(QShowEvent* event) override;
 
-private:
+  private:
     KeyTable codes_{};
     int controlMode_ = 0;
     bool initialised_ = false;

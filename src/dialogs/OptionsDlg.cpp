@@ -23,7 +23,7 @@ namespace {
 /// state too (a mode outside 0..6), so the groups are not exclusive by Qt's
 /// rule but by ours: checking one button unchecks the others.
 class RadioGroup : public QObject {
-public:
+  public:
     RadioGroup(QObject* parent) : QObject(parent) {}
     void add(QRadioButton* b) {
         b->setAutoExclusive(false);
@@ -38,7 +38,7 @@ public:
         QObject::connect(b, &QRadioButton::clicked, b, [b] { b->setChecked(true); });
     }
 
-private:
+  private:
     std::vector<QRadioButton*> buttons_;
 };
 }  // namespace
@@ -74,9 +74,9 @@ COptionsDlg::COptionsDlg(QWidget* parent) : QDialog(parent) {
         int id;
         const char* caption;
     };
-    const ModeButton modeOrder[] = {{kOneLine, "Однопроводный"},   {kThreeLine, "3-х проводный"},
-                                    {kMp3, "MP3 Mode"},            {kParallel, "Параллельный порт"},
-                                    {kMatrix, "3 x 8 Матрица"},    {kExtended, "Расширеный"},
+    const ModeButton modeOrder[] = {{kOneLine, "Однопроводный"}, {kThreeLine, "3-х проводный"},
+                                    {kMp3, "MP3 Mode"},          {kParallel, "Параллельный порт"},
+                                    {kMatrix, "3 x 8 Матрица"},  {kExtended, "Расширеный"},
                                     {kKeyMode, "Ключевой"}};
     for (const ModeButton& m : modeOrder) {
         QRadioButton* b = makeRadio(m.id, m.caption);
@@ -154,8 +154,8 @@ COptionsDlg::COptionsDlg(QWidget* parent) : QDialog(parent) {
 }
 
 void COptionsDlg::setFromOptions(const COptions& o) {
-    values_ = {o.externalMode, o.controlMode, o.audioOutput, o.busyLevel, o.pullUp,
-               o.backgroundMusic};
+    values_ = {o.externalMode, o.controlMode, o.audioOutput,
+               o.busyLevel,    o.pullUp,      o.backgroundMusic};
 }
 
 void COptionsDlg::applyTo(COptions& o) const {

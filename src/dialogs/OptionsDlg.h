@@ -23,7 +23,7 @@ class UserInterface;
 /// Ends with 1074 (OK), 1075 ("Отмена") or 2 (close box, Escape).
 class COptionsDlg : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit COptionsDlg(QWidget* parent = nullptr);
 
     /// Where the validation messages go; nullptr (the default) shows them in
@@ -62,19 +62,19 @@ public:
     /// shown. Calling it earlier (tests) is allowed; it then does not run again.
     void initialise();
 
-signals:
+  signals:
     /// The user asked for the key function dialog. `controlMode` is the mode
     /// checked in this dialog now (the opening value when none is checked).
     void keySetupRequested(int controlMode);
 
-protected:
+  protected:
     void showEvent(QShowEvent* event) override;
 
-public slots:
+  public slots:
     /// Close box and Escape: end with the standard cancel code 2.
     void reject() override;
 
-private:
+  private:
     void onOk();
     void onModeClicked(int controlMode);
     void showControls(const OptionsControls& c);

@@ -18,7 +18,7 @@ struct DownloaderArguments {
     bool verbose = false;  ///< print flashrom's output too (with --write)
     bool help = false;
     DownloadRequest request;
-    std::string error;     ///< a usage error; "" when the arguments are fine
+    std::string error;  ///< a usage error; "" when the arguments are fine
 };
 
 DownloaderArguments parseDownloaderArguments(const std::vector<std::string>& arguments);

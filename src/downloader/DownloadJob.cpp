@@ -1,9 +1,9 @@
 #include "downloader/DownloadJob.h"
 
+#include <unistd.h>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <unistd.h>
 
 #include "tools/AtomicFile.h"
 
@@ -20,7 +20,7 @@ std::string hex(std::int64_t v, int width) {
 
 /// A private folder under the temporary folder, removed with its content.
 class ScratchFolder {
-public:
+  public:
     ScratchFolder() {
         std::error_code ec;
         std::string pattern = (fs::temp_directory_path(ec) / "zadaravod-download-XXXXXX").string();
@@ -35,12 +35,12 @@ public:
     ScratchFolder& operator=(const ScratchFolder&) = delete;
     const std::string& path() const { return path_; }
 
-private:
+  private:
     std::string path_;
 };
 
 class Steps {
-public:
+  public:
     explicit Steps(DownloadObserver* o) : observer_(o) {}
     void step(const std::string& text, int percent) {
         if (observer_) observer_->step(text, percent);
@@ -50,7 +50,7 @@ public:
         return [o = observer_](const std::string& line) { o->outputLine(line); };
     }
 
-private:
+  private:
     DownloadObserver* observer_;
 };
 
@@ -61,7 +61,8 @@ DownloadReport fail(DownloadReport report, std::string message) {
 }
 
 std::string runFailure(const char* what, const ProcessResult& run) {
-    if (!run.started) return std::string("flashrom could not be started to ") + what + ": " + run.startError;
+    if (!run.started)
+        return std::string("flashrom could not be started to ") + what + ": " + run.startError;
     return std::string("flashrom could not ") + what + " (exit status " +
            std::to_string(run.exitCode) + "). Its last lines:\n" + lastLines(run.output, 4) +
            "\nCheck the programmer's cable and the clip on the chip, then try again.";
@@ -74,7 +75,8 @@ std::string checkImageFile(const std::string& path, std::int64_t& bytes) {
     if (path.empty()) return "No image was given. Choose the image file (*.bin) to write.";
     std::error_code ec;
     if (!fs::exists(path, ec)) {
-        return "The image " + path + " does not exist. Build the project first (F4), then try again.";
+        return "The image " + path +
+               " does not exist. Build the project first (F4), then try again.";
     }
     if (!fs::is_regular_file(path, ec)) return "The image " + path + " is not a file.";
     const auto size = fs::file_size(path, ec);
@@ -91,8 +93,8 @@ std::string checkImageFile(const std::string& path, std::int64_t& bytes) {
 }
 
 std::vector<std::uint8_t> padImage(std::span<const std::uint8_t> image, std::int64_t chipBytes) {
-    const std::size_t total =
-        std::max(image.size(), chipBytes > 0 ? static_cast<std::size_t>(chipBytes) : std::size_t{0});
+    const std::size_t total = std::max(
+        image.size(), chipBytes > 0 ? static_cast<std::size_t>(chipBytes) : std::size_t{0});
     std::vector<std::uint8_t> padded(total, 0xFF);
     std::copy(image.begin(), image.end(), padded.begin());
     return padded;
@@ -126,11 +128,12 @@ DownloadReport runDownload(const DownloadRequest& request, ProcessRunner& runner
                        static_cast<std::uintmax_t>(kMaxImageBytes))) {
         return fail(report, error);
     }
-    const std::span<const std::uint8_t> image(reinterpret_cast<const std::uint8_t*>(imageText.data()),
-                                              imageText.size());
+    const std::span<const std::uint8_t> image(
+        reinterpret_cast<const std::uint8_t*>(imageText.data()), imageText.size());
     report.imageBytes = static_cast<std::int64_t>(image.size());
 
-    const std::string flashrom = findProgram(request.flashrom.empty() ? "flashrom" : request.flashrom);
+    const std::string flashrom =
+        findProgram(request.flashrom.empty() ? "flashrom" : request.flashrom);
     if (flashrom.empty()) {
         return fail(report,
                     "flashrom is not installed (no \"" +
@@ -147,14 +150,16 @@ DownloadReport runDownload(const DownloadRequest& request, ProcessRunner& runner
     const ProbeResult probe = parseProbe(probeRun);
     report.chipName = probe.chipName;
     switch (probe.kind) {
-        case ProbeResult::Kind::Found: break;
+        case ProbeResult::Kind::Found:
+            break;
         case ProbeResult::Kind::UnknownProgrammer:
             return fail(report, "flashrom does not know the programmer \"" + request.programmer +
                                     "\". Choose one of the programmers flashrom lists "
                                     "(\"flashrom --help\"), for example ch341a_spi.");
         case ProbeResult::Kind::NoProgrammer: {
             std::string detail = probe.detail;
-            while (!detail.empty() && (detail.back() == '.' || detail.back() == ' ')) detail.pop_back();
+            while (!detail.empty() && (detail.back() == '.' || detail.back() == ' '))
+                detail.pop_back();
             return fail(report,
                         "No programmer found: flashrom could not open the programmer \"" +
                             request.programmer + "\" (" + detail +

@@ -17,8 +17,8 @@ inline constexpr const char* kDefaultProgrammer = "ch341a_spi";
 struct DownloadRequest {
     std::string imagePath;
     std::string programmer = kDefaultProgrammer;  ///< any flashrom programmer string
-    std::string chip;         ///< flashrom chip name for -c; "" lets flashrom find it
-    std::string flashrom;     ///< the flashrom program; "" finds it on the PATH
+    std::string chip;      ///< flashrom chip name for -c; "" lets flashrom find it
+    std::string flashrom;  ///< the flashrom program; "" finds it on the PATH
 };
 
 /// How a download ended. `message` says what happened and, on failure, what
@@ -34,7 +34,7 @@ struct DownloadReport {
 
 /// Receives the progress of a download. Every method has an empty default.
 class DownloadObserver {
-public:
+  public:
     virtual ~DownloadObserver() = default;
     /// A new step ("Probing the programmer ..."), with its progress 0..100.
     virtual void step(const std::string& text, int percent) {

@@ -24,24 +24,27 @@ namespace zadaravod::download {
 namespace {
 /// Forwards the worker's steps to the window, on the window's thread.
 class WindowObserver : public DownloadObserver {
-public:
+  public:
     WindowObserver(QObject* target, QProgressBar* bar, QLabel* step, QPlainTextEdit* log)
         : target_(target), bar_(bar), step_(step), log_(log) {}
     void step(const std::string& text, int percent) override {
         const QString t = QString::fromStdString(text);
-        QMetaObject::invokeMethod(target_, [bar = bar_, label = step_, log = log_, t, percent] {
-            bar->setValue(percent);
-            label->setText(t);
-            log->appendPlainText("== " + t);
-        }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            target_,
+            [bar = bar_, label = step_, log = log_, t, percent] {
+                bar->setValue(percent);
+                label->setText(t);
+                log->appendPlainText("== " + t);
+            },
+            Qt::QueuedConnection);
     }
     void outputLine(const std::string& line) override {
         const QString t = QString::fromStdString(line);
-        QMetaObject::invokeMethod(target_, [log = log_, t] { log->appendPlainText(t); },
-                                  Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            target_, [log = log_, t] { log->appendPlainText(t); }, Qt::QueuedConnection);
     }
 
-private:
+  private:
     QObject* target_;
     QProgressBar* bar_;
     QLabel* step_;
@@ -163,8 +166,8 @@ void DownloadWindow::startWrite() {
         SystemProcessRunner runner;
         WindowObserver observer(this, progress_, step_, log_);
         const DownloadReport report = runDownload(request, runner, &observer);
-        QMetaObject::invokeMethod(this, [this, report] { finished(report); },
-                                  Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, report] { finished(report); }, Qt::QueuedConnection);
     });
     worker_->start();
 }

@@ -19,17 +19,17 @@ namespace zadaravod::download {
 /// a worker thread; the window only shows its steps.
 class DownloadWindow : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit DownloadWindow(const DownloadRequest& initial, QWidget* parent = nullptr);
     ~DownloadWindow() override;
 
     /// Shows `path` and what the image holds.
     void setImage(const QString& path);
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
 
-private:
+  private:
     void browse();
     void startWrite();
     void finished(const DownloadReport& report);

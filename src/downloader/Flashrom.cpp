@@ -1,13 +1,13 @@
 #include "downloader/Flashrom.h"
 
-#include <cerrno>
-#include <cstdlib>
-#include <cstring>
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
 
 extern char** environ;
 
@@ -74,7 +74,8 @@ ProcessResult SystemProcessRunner::run(const std::string& program,
 namespace {
 bool isExecutable(const std::string& path) {
     struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::access(path.c_str(), X_OK) == 0;
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+           ::access(path.c_str(), X_OK) == 0;
 }
 }  // namespace
 
@@ -205,8 +206,9 @@ ProbeResult parseProbe(const ProcessResult& run) {
 std::string lastLines(const std::string& output, int count) {
     const std::vector<std::string> lines = splitLines(output);
     std::string out;
-    const std::size_t first =
-        lines.size() > static_cast<std::size_t>(count) ? lines.size() - static_cast<std::size_t>(count) : 0;
+    const std::size_t first = lines.size() > static_cast<std::size_t>(count)
+                                  ? lines.size() - static_cast<std::size_t>(count)
+                                  : 0;
     for (std::size_t i = first; i < lines.size(); ++i) {
         if (!out.empty()) out += '\n';
         out += lines[i];

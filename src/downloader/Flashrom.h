@@ -9,16 +9,16 @@ namespace zadaravod::download {
 
 /// What a finished program run gave back.
 struct ProcessResult {
-    bool started = false;     ///< false when the program could not be started at all
-    int exitCode = -1;        ///< the exit status; -1 when killed by a signal or not started
-    std::string output;       ///< standard output and standard error, interleaved
-    std::string startError;   ///< why it could not be started
+    bool started = false;    ///< false when the program could not be started at all
+    int exitCode = -1;       ///< the exit status; -1 when killed by a signal or not started
+    std::string output;      ///< standard output and standard error, interleaved
+    std::string startError;  ///< why it could not be started
 };
 
 /// Runs a program to its end, waiting for it. Tests replace it to check the
 /// command lines without running anything.
 class ProcessRunner {
-public:
+  public:
     using LineSink = std::function<void(const std::string& line)>;
     virtual ~ProcessRunner() = default;
     /// Runs `program` with `arguments`; `onLine`, when set, receives each
@@ -29,7 +29,7 @@ public:
 
 /// Runs programs with posix_spawn, reading their merged output through a pipe.
 class SystemProcessRunner : public ProcessRunner {
-public:
+  public:
     ProcessResult run(const std::string& program, const std::vector<std::string>& arguments,
                       const LineSink& onLine) override;
 };

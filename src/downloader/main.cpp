@@ -12,7 +12,7 @@
 namespace {
 
 class ConsoleObserver : public zadaravod::download::DownloadObserver {
-public:
+  public:
     explicit ConsoleObserver(bool verbose) : verbose_(verbose) {}
     void step(const std::string& text, int percent) override {
         std::cout << "[" << percent << "%] " << text << std::endl;
@@ -21,7 +21,7 @@ public:
         if (verbose_) std::cout << "  flashrom: " << line << '\n';
     }
 
-private:
+  private:
     bool verbose_;
 };
 

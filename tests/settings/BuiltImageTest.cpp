@@ -30,7 +30,7 @@ QApplication& application() {
 }
 
 class BuiltImage : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         application();
         const std::string cli = test::appDir() + "zadaravod-cli";
@@ -91,8 +91,7 @@ TEST_F(BuiltImage, WindowShowsTheImageAndWritesItIntoTheEmulatedChip) {
     EXPECT_EQ(programmer->currentText(), "ch341a_spi");
 
     const std::string chip = (dir / "chip.bin").string();
-    programmer->setCurrentText(
-        QString::fromStdString("dummy:emulate=SST25VF032B,image=" + chip));
+    programmer->setCurrentText(QString::fromStdString("dummy:emulate=SST25VF032B,image=" + chip));
     QTest::mouseClick(write, Qt::LeftButton);
     EXPECT_FALSE(write->isEnabled());  // one write at a time
     // Wait for the worker; the limit only keeps a broken run from hanging the suite.

@@ -31,7 +31,7 @@ QApplication& application() {
 }
 
 class Dialogs : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { application(); }
     ScriptedUserInterface ui;
 };

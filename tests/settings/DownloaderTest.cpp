@@ -39,15 +39,16 @@ ProcessResult output(const std::string& text, int exitCode = 0) {
 }
 
 TEST(DownloaderCore, ProbeOutputs) {
-    auto found = parseProbe(output(
-        "Found SST flash chip \"SST25VF032B\" (4096 kB, SPI) on dummy.\n"
-        "This flash part has status UNTESTED\nThanks for your help!\n4194304"));
+    auto found =
+        parseProbe(output("Found SST flash chip \"SST25VF032B\" (4096 kB, SPI) on dummy.\n"
+                          "This flash part has status UNTESTED\nThanks for your help!\n4194304"));
     EXPECT_EQ(found.kind, ProbeResult::Kind::Found);
     EXPECT_EQ(found.chipBytes, 4194304);
     EXPECT_EQ(found.chipName, "SST25VF032B");
 
     EXPECT_EQ(parseProbe(output("Couldn't open device 1a86:5512.\n"
-                                "Error: Programmer initialization failed.\n", 1))
+                                "Error: Programmer initialization failed.\n",
+                                1))
                   .kind,
               ProbeResult::Kind::NoProgrammer);
     EXPECT_EQ(parseProbe(output("Error: Unknown programmer \"x\". Valid choices are:\n", 1)).kind,
@@ -58,7 +59,8 @@ TEST(DownloaderCore, ProbeOutputs) {
                   .kind,
               ProbeResult::Kind::NoChip);
     EXPECT_EQ(parseProbe(output("Multiple flash chip definitions match the detected chip(s): "
-                                "\"A\", \"B\"\n", 1))
+                                "\"A\", \"B\"\n",
+                                1))
                   .kind,
               ProbeResult::Kind::SeveralChips);
     EXPECT_EQ(parseProbe(output("something else\n", 3)).kind, ProbeResult::Kind::Failed);
@@ -83,7 +85,8 @@ TEST(DownloaderCore, CommandLineJoinsASplitPathAndKnowsItsOptions) {
     EXPECT_EQ(a.request.imagePath, "/home/u/my project.winproj.bin");
     EXPECT_EQ(a.request.programmer, "ch341a_spi");
 
-    a = parseDownloaderArguments({"--write", "--programmer", "dummy:emulate=X", "-c", "C", "i.bin"});
+    a = parseDownloaderArguments(
+        {"--write", "--programmer", "dummy:emulate=X", "-c", "C", "i.bin"});
     EXPECT_TRUE(a.error.empty());
     EXPECT_TRUE(a.write);
     EXPECT_EQ(a.request.programmer, "dummy:emulate=X");
@@ -161,7 +164,7 @@ TEST(DownloaderCore, NoProgrammerSaysWhatToDo) {
 }
 
 class EmulatedChip : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         if (findProgram("flashrom").empty()) GTEST_SKIP() << "flashrom is not installed";
     }
@@ -205,10 +208,9 @@ TEST_F(EmulatedChip, UtilityWithoutAWindow) {
     const std::string chip = (dir / "chip.bin").string();
     SystemProcessRunner runner;
 
-    const auto ok = runner.run(utility,
-                               {"--write", "--programmer", programmer(chip),
-                                (dir / "with blank.bin").string()},
-                               {});
+    const auto ok = runner.run(
+        utility, {"--write", "--programmer", programmer(chip), (dir / "with blank.bin").string()},
+        {});
     ASSERT_TRUE(ok.started) << ok.startError;
     EXPECT_EQ(ok.exitCode, 0) << ok.output;
     EXPECT_NE(ok.output.find("read back and found equal"), std::string::npos);

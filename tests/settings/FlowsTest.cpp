@@ -1,8 +1,8 @@
 // The main window's acceptance of the settings dialogs and the hand-off launches.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <sys/stat.h>
+#include <filesystem>
 
 #include "app/SettingsFlows.h"
 #include "model/ScriptedUserInterface.h"
@@ -39,7 +39,7 @@ struct RecordingLauncher : Launcher {
 };
 
 class SettingsFlows : public ::testing::Test {
-protected:
+  protected:
     ScriptedUserInterface ui;
     RecordingView view;
     test::TempDir dir;

@@ -41,8 +41,8 @@ TEST(OptionsRules, ClickOnAnotherModeClearsMusicForGood) {
 
 TEST(OptionsRules, MusicSurvivesOnlyInModesZeroAndOne) {
     for (int mode = 0; mode <= 6; ++mode) {
-        const OptionsOkOutcome out = optionsOk(optionsInitialControls(values(mode, 1)),
-                                               values(mode, 1));
+        const OptionsOkOutcome out =
+            optionsOk(optionsInitialControls(values(mode, 1)), values(mode, 1));
         EXPECT_EQ(out.values.backgroundMusic, mode <= 1 ? 1 : 0) << "mode " << mode;
     }
 }
@@ -89,9 +89,9 @@ TEST(OptionsRules, MissingRadioChoicesKeepOldValuesAndReportEach) {
     EXPECT_EQ(out.values.busyLevel, 0);
     EXPECT_EQ(out.values.externalMode, 1);
     EXPECT_EQ(out.values.pullUp, 1);
-    EXPECT_EQ(out.messages, (std::vector<std::string>{"Pls select a key mode",
-                                                      "Pls select a sound mode",
-                                                      "Pls select a busy mode"}));
+    EXPECT_EQ(out.messages,
+              (std::vector<std::string>{"Pls select a key mode", "Pls select a sound mode",
+                                        "Pls select a busy mode"}));
 }
 
 TEST(OptionsRules, ModeButtonIdsRoundTrip) {

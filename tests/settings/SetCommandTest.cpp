@@ -10,7 +10,7 @@ namespace zadaravod {
 namespace {
 
 class SetCommand : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         project = (dir / "demo.winproj").string();
         ASSERT_EQ(cli({"new", project}).exitCode, 0);
@@ -29,10 +29,9 @@ protected:
 };
 
 TEST_F(SetCommand, SetsEverySettingAndSaves) {
-    const auto r = cli({"set", project, "mode=three-line", "output=dac", "busy=high",
-                        "pullup=off", "music=on", "flash=512K", "key1=14",
-                        "key24=Edge no retrigger", "key7=vol-", "key3.list=0aH",
-                        "key24.list=219"});
+    const auto r = cli({"set", project, "mode=three-line", "output=dac", "busy=high", "pullup=off",
+                        "music=on", "flash=512K", "key1=14", "key24=Edge no retrigger", "key7=vol-",
+                        "key3.list=0aH", "key24.list=219"});
     ASSERT_EQ(r.exitCode, 0) << r.output;
     const auto j = info();
     EXPECT_EQ(j["options"]["controlMode"], 1);

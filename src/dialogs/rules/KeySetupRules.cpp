@@ -15,23 +15,32 @@ std::string keySetupLabel(int key) {
 bool keySetupKeyEnabled(int controlMode, int key) {
     if (key < 1 || key > kKeyCount) return false;
     switch (controlMode) {
-        case 0: return (key >= 1 && key <= 3) || (key >= 5 && key <= 10);
+        case 0:
+            return (key >= 1 && key <= 3) || (key >= 5 && key <= 10);
         case 1:
         case 2:
-        case 3: return false;
-        case 4: return key == 1;
+        case 3:
+            return false;
+        case 4:
+            return key == 1;
         case 5:
-        case 6: return key <= 10;
-        default: return true;
+        case 6:
+            return key <= 10;
+        default:
+            return true;
     }
 }
 
 int keySetupForcedEntry(int controlMode, int key) {
     switch (controlMode) {
-        case 1: return key >= 1 && key <= 3 ? 0 : -1;
-        case 2: return key >= 7 && key <= 10 ? 0 : -1;
-        case 3: return key >= 1 && key <= kKeyCount ? 1 : -1;
-        default: return -1;
+        case 1:
+            return key >= 1 && key <= 3 ? 0 : -1;
+        case 2:
+            return key >= 7 && key <= 10 ? 0 : -1;
+        case 3:
+            return key >= 1 && key <= kKeyCount ? 1 : -1;
+        default:
+            return -1;
     }
 }
 

@@ -6,14 +6,22 @@ using namespace options_dlg;
 
 int optionsModeButton(int controlMode) {
     switch (controlMode) {
-        case 0: return kOneLine;
-        case 1: return kThreeLine;
-        case 2: return kMp3;
-        case 3: return kMatrix;
-        case 4: return kParallel;
-        case 5: return kExtended;
-        case 6: return kKeyMode;
-        default: return 0;
+        case 0:
+            return kOneLine;
+        case 1:
+            return kThreeLine;
+        case 2:
+            return kMp3;
+        case 3:
+            return kMatrix;
+        case 4:
+            return kParallel;
+        case 5:
+            return kExtended;
+        case 6:
+            return kKeyMode;
+        default:
+            return 0;
     }
 }
 

@@ -42,8 +42,8 @@ struct OptionsControls {
     bool externalChecked = false;
     bool musicEnabled = true;  ///< the template enables 1092
     bool musicChecked = false;
-    int audioChecked = -1;     ///< 1 = "ЦАП" (1010), 0 = "ШИМ" (1011)
-    int busyChecked = -1;      ///< 1 = "Лог. 0" (1012), 0 = "Лог. 1" (1013)
+    int audioChecked = -1;  ///< 1 = "ЦАП" (1010), 0 = "ШИМ" (1011)
+    int busyChecked = -1;   ///< 1 = "Лог. 0" (1012), 0 = "Лог. 1" (1013)
     bool pullUpChecked = false;
     bool operator==(const OptionsControls&) const = default;
 };
