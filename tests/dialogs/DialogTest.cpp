@@ -12,6 +12,7 @@
 #include <QTest>
 #include <QTreeWidget>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -26,22 +27,31 @@
 namespace zadaravod {
 namespace {
 
-/// One application object for the whole test program.
-void ensureApplication() {
-    // The dialogs need no display; a desktop session may still be used by
-    // setting QT_QPA_PLATFORM explicitly.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "dialog_tests";
-    static char* argv[] = {name, nullptr};
-    static QApplication* app = QApplication::instance() ? nullptr : new QApplication(argc, argv);
-    (void)app;
-}
+/// One application object for the whole test program, made before the first
+/// test and destroyed after the last, so that nothing it holds outlives it.
+class QtEnvironment : public ::testing::Environment {
+  public:
+    void SetUp() override {
+        // The dialogs need no display; a desktop session may still be used
+        // by setting QT_QPA_PLATFORM explicitly.
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        }
+        app_ = std::make_unique<QApplication>(argc_, argv_);
+    }
+    void TearDown() override { app_.reset(); }
 
-class DialogTest : public ::testing::Test {
-  protected:
-    void SetUp() override { ensureApplication(); }
+  private:
+    int argc_ = 1;
+    char name_[16] = "dialog_tests";
+    char* argv_[2] = {name_, nullptr};
+    std::unique_ptr<QApplication> app_;
 };
+
+[[maybe_unused]] ::testing::Environment* const qtEnvironment =
+    ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+
+class DialogTest : public ::testing::Test {};
 
 template <typename T>
 T* child(QWidget& parent, const char* name) {
