@@ -113,7 +113,12 @@ DownloadWindow::DownloadWindow(const DownloadRequest& initial, QWidget* parent)
 }
 
 DownloadWindow::~DownloadWindow() {
-    if (worker_) worker_->wait();
+    // A write in progress runs to its end: stopping flashrom halfway could
+    // leave the chip half written.
+    if (worker_) {
+        worker_->wait();
+        delete worker_;
+    }
 }
 
 void DownloadWindow::setImage(const QString& path) {
