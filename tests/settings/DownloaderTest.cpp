@@ -2,6 +2,7 @@
 // read-back, and real writes into flashrom's emulated SPI chip.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <random>
 
 #include "downloader/CommandLine.h"
@@ -161,6 +162,87 @@ TEST(DownloaderCore, NoProgrammerSaysWhatToDo) {
     EXPECT_NE(report.message.find("No programmer found"), std::string::npos);
     EXPECT_NE(report.message.find("ch341a_spi"), std::string::npos);
     EXPECT_NE(report.message.find("Plug it in"), std::string::npos);
+}
+
+/// A chip of 16 bytes behind a fake flashrom: writes land in `chip`, reads
+/// return it with `flipAt` changed (when set).
+struct FakeChip : ProcessRunner {
+    std::vector<std::vector<std::string>> calls;
+    std::string chip = std::string(16, '\0');
+    int writeExit = 0;
+    int flipAt = -1;
+    ProcessResult run(const std::string&, const std::vector<std::string>& args,
+                      const LineSink& onLine) override {
+        calls.push_back(args);
+        const std::string& file = args.back();
+        if (file == "--flash-size") {
+            if (onLine) onLine("Found Fake flash chip \"F16\" (0 kB, SPI) on fake.");
+            return output("Found Fake flash chip \"F16\" (0 kB, SPI) on fake.\n16\n");
+        }
+        if (args[args.size() - 2] == "-w") {
+            if (writeExit != 0)
+                return output("Erasing and writing flash chip... FAILED!\n", writeExit);
+            chip = test::readFile(file);
+            return output("Erase/write done.\n");
+        }
+        std::string back = chip;
+        if (flipAt >= 0) back[static_cast<std::size_t>(flipAt)] ^= 0x01;
+        test::writeFile(file, back);
+        return output("Reading flash... done.\n");
+    }
+};
+
+TEST(DownloaderCore, ProbeWritePaddedReadBackInThisOrder) {
+    TempDir dir;
+    test::writeFile(dir / "i.bin", "hello");
+    FakeChip runner;
+    struct Lines : DownloadObserver {
+        std::vector<std::string> lines;
+        void outputLine(const std::string& l) override { lines.push_back(l); }
+    } lines;
+    DownloadRequest request;
+    request.imagePath = (dir / "i.bin").string();
+    request.flashrom = "/bin/true";
+    request.programmer = "fake";
+    request.chip = "F16";
+    const auto report = runDownload(request, runner, &lines);
+    ASSERT_TRUE(report.ok) << report.message;
+    EXPECT_EQ(runner.chip, std::string("hello") + std::string(11, '\xFF'));
+    ASSERT_EQ(runner.calls.size(), 3u);
+    EXPECT_EQ(runner.calls[0],
+              (std::vector<std::string>{"-p", "fake", "-c", "F16", "--flash-size"}));
+    EXPECT_EQ(std::vector<std::string>(runner.calls[1].begin(), runner.calls[1].end() - 1),
+              (std::vector<std::string>{"-p", "fake", "-c", "F16", "--noverify", "-w"}));
+    EXPECT_EQ(runner.calls[2][4], "-r");
+    EXPECT_FALSE(lines.lines.empty());
+    // The padded image and the read-back copy were temporary.
+    EXPECT_FALSE(std::filesystem::exists(runner.calls[1].back()));
+    EXPECT_FALSE(std::filesystem::exists(runner.calls[2].back()));
+}
+
+TEST(DownloaderCore, WriteFailureAndBadReadBackAreReported) {
+    TempDir dir;
+    test::writeFile(dir / "i.bin", "hello");
+    DownloadRequest request;
+    request.imagePath = (dir / "i.bin").string();
+    request.flashrom = "/bin/true";
+
+    FakeChip failing;
+    failing.writeExit = 3;
+    auto report = runDownload(request, failing);
+    EXPECT_FALSE(report.ok);
+    EXPECT_NE(report.message.find("could not write the chip (exit status 3)"), std::string::npos);
+    EXPECT_NE(report.message.find("FAILED!"), std::string::npos);
+    EXPECT_EQ(failing.calls.size(), 2u);  // no read-back after a failed write
+
+    FakeChip flaky;
+    flaky.flipAt = 9;  // in the 0xFF padding
+    report = runDownload(request, flaky);
+    EXPECT_FALSE(report.ok);
+    EXPECT_NE(report.message.find("Verification failed: the byte at 0x000009 reads 0xFE instead "
+                                  "of 0xFF"),
+              std::string::npos)
+        << report.message;
 }
 
 class EmulatedChip : public ::testing::Test {
