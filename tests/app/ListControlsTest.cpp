@@ -3,6 +3,7 @@
 
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QLabel>
 #include <QMenu>
 #include <QTest>
 #include <filesystem>
@@ -157,6 +158,102 @@ TEST_F(WindowTest, LibraryActivationAppendsToTheCurrentList) {
     EXPECT_EQ(window->playlistView()->rowCount(), 1);
     EXPECT_EQ(window->project().playlists[2].count(), 1u);
     EXPECT_EQ(window->project().playlists[0].count(), 1u);  // back-filled
+}
+
+}  // namespace
+}  // namespace zadaravod::test
+
+namespace zadaravod::test {
+namespace {
+
+TEST_F(WindowTest, LibraryLoadImportsTheChosenWav) {
+    newProject();
+    writeFile(dir / "hello.wav", makeWav(8000, 500));
+    scripted.openFileLists.push_back(std::vector<std::string>{(dir / "hello.wav").string()});
+    action(cmd::kLibraryLoad)->trigger();
+    ASSERT_EQ(window->libraryView()->rowCount(), 1) << ::testing::PrintToString(scripted.texts());
+    EXPECT_EQ(window->libraryView()->item(0, 1)->text(), QStringLiteral("hello.wav"));
+    EXPECT_EQ(window->libraryView()->item(0, 2)->text(), QStringLiteral("8000 Hz"));
+    EXPECT_EQ(window->lengthPane()->text(), QStringLiteral("500 msec. total"));
+    EXPECT_TRUE(fs::exists(fs::path(window->project().soundFolder) / "hello.wav"));
+}
+
+TEST_F(WindowTest, BackgroundMusicLoadAndClearInOneLineMode) {
+    newProject();
+    action(cmd::kModeOneLine)->trigger();
+    // The mode command leaves the music view alone; the next refresh with a
+    // project gives it its commands.
+    EXPECT_FALSE(action(cmd::kMusicLoad)->isEnabled());
+    window->refreshCommandState(true);
+    ASSERT_TRUE(action(cmd::kMusicLoad)->isEnabled());
+    writeFile(dir / "music.wav", makeWav(8000, 700));
+    scripted.openFiles.push_back((dir / "music.wav").string());
+    action(cmd::kMusicLoad)->trigger();
+    ASSERT_EQ(window->musicView()->rowCount(), 1) << ::testing::PrintToString(scripted.texts());
+    EXPECT_EQ(window->musicView()->item(0, 1)->text(), QStringLiteral("music.wav"));
+    action(cmd::kMusicClear)->trigger();
+    EXPECT_EQ(window->musicView()->rowCount(), 0);
+    EXPECT_TRUE(window->project().backgroundMusic.empty());
+}
+
+}  // namespace
+}  // namespace zadaravod::test
+
+#include <QMimeData>
+#include <QTimer>
+
+namespace zadaravod::test {
+namespace {
+
+/// Drops row data "<view> <row>" on the playlist view at the row `atRow`.
+void dropOnPlaylist(CLK_AppDlg& w, const QByteArray& data, int atRow) {
+    QMimeData mime;
+    mime.setData(QStringLiteral("application/x-zadaravod-row"), data);
+    CListCtrl* view = w.playlistView();
+    const QPoint at = atRow >= 0 ? view->visualRect(view->model()->index(atRow, 0)).center()
+                                 : QPoint(5, view->viewport()->height() - 5);
+    QDropEvent drop(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(view->viewport(), &enter);
+    QApplication::sendEvent(view->viewport(), &drop);
+}
+
+TEST_F(WindowTest, DroppingALibrarySoundAppendsItAndForeignRowsAreIgnored) {
+    newProject();
+    addLibrarySound("a.wav", 8000, 100);
+    window->refillViews();
+    window->show();
+    dropOnPlaylist(*window, "1006 0", -1);
+    ASSERT_EQ(window->project().playlists[0].count(), 1u);
+    EXPECT_EQ(window->playlistView()->rowCount(), 1);
+    // Rows the library does not have, and data of no view, change nothing.
+    dropOnPlaylist(*window, "1006 7", -1);
+    dropOnPlaylist(*window, "1094 0", -1);
+    dropOnPlaylist(*window, "garbage", -1);
+    EXPECT_EQ(window->project().playlists[0].count(), 1u);
+    // Without a project nothing is dropped at all.
+    window->refreshCommandState(false);
+    dropOnPlaylist(*window, "1006 0", -1);
+    EXPECT_EQ(window->project().playlists[0].count(), 1u);
+}
+
+TEST_F(WindowTest, AboutBoxShowsItsLinesAndItsLinkOpensTheHomePage) {
+    QString title;
+    QTimer::singleShot(0, [&] {
+        QWidget* about = QApplication::activeModalWidget();
+        ASSERT_NE(about, nullptr);
+        title = about->windowTitle();
+        auto* link = about->findChild<QLabel*>(QStringLiteral("control_1097"));
+        ASSERT_NE(link, nullptr);
+        emit link->linkActivated(QStringLiteral("home"));
+        auto* line = about->findChild<QLabel*>(QStringLiteral("aboutTitle"));
+        ASSERT_NE(line, nullptr);
+        EXPECT_EQ(line->text(), QStringLiteral("KD-7731 редактор образов v.1.0"));
+        about->close();
+    });
+    action(cmd::kAbout)->trigger();
+    EXPECT_EQ(title, QStringLiteral("О программе"));
+    EXPECT_EQ(launcher.urls, std::vector<std::string>{kHomePageUrl});
 }
 
 }  // namespace

@@ -362,8 +362,8 @@ TEST_F(WindowTest, DownloadPassesTheImagePathAsOneArgument) {
 TEST_F(WindowTest, ScreenshotOfASmallProject) {
     newProject();
     for (auto [name, rate, ms] : {std::tuple{"welcome.wav", 8000, 1820},
-                                  std::tuple{"button_press.wav", 16000, 240},
-                                  std::tuple{"door_open.wav", 12000, 1300},
+                                  std::tuple{"button_press.wav", 8000, 240},
+                                  std::tuple{"door_open.wav", 6000, 1300},
                                   std::tuple{"goodbye.wav", 8000, 960}}) {
         addLibrarySound(name, rate, ms);
     }
@@ -374,7 +374,12 @@ TEST_F(WindowTest, ScreenshotOfASmallProject) {
     p.playlists[0].addTail(CSound::silence(2000));
     p.playlists[0].addTail(p.library.at(3));
     p.playlists[1].addTail(p.library.at(1));
+    CSound music = p.library.at(0);
+    music.name = "theme.wav";
+    music.durationMs = 30000;
+    p.backgroundMusic.addTail(music);
     action(cmd::kModeOneLine)->trigger();
+    window->refreshCommandState(true);
     window->refillViews();
     window->resize(1000, 620);
     window->show();
