@@ -22,7 +22,8 @@ namespace fs = std::filesystem;
 
 int main(int argc, char** argv) {
     const int repetitions = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
-    const fs::path dir = fs::temp_directory_path() / ("zadaravod-build-bench-" + std::to_string(::getpid()));
+    const fs::path dir =
+        fs::temp_directory_path() / ("zadaravod-build-bench-" + std::to_string(::getpid()));
     const fs::path folder = dir / "full.winproj";
     fs::create_directories(folder / "full.winproj.sound");
 
@@ -65,8 +66,9 @@ int main(int argc, char** argv) {
             best = std::min(best, std::chrono::duration<double>(t1 - t0).count());
             size = fs::file_size(p.imagePath());
         }
-        std::printf("build of 510 sounds (%zu samples each), image %ju bytes, %s: %.3f s (best of %d)\n",
-                    samples, size, threads == 1 ? "1 thread" : "all processors", best, repetitions);
+        std::printf(
+            "build of 510 sounds (%zu samples each), image %ju bytes, %s: %.3f s (best of %d)\n",
+            samples, size, threads == 1 ? "1 thread" : "all processors", best, repetitions);
     }
     std::printf("target: under 0.5 s on a 2-core machine\n");
     std::error_code ec;

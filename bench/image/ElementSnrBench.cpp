@@ -87,7 +87,8 @@ std::vector<std::int16_t> ffmpegRoundTrip(AVCodecID id, const std::vector<std::i
         if (av_frame_get_buffer(frame, 0) < 0) break;
         auto* d = reinterpret_cast<std::int16_t*>(frame->data[0]);
         for (int i = 0; i < frameSize; ++i)
-            d[i] = at + static_cast<std::size_t>(i) < x.size() ? x[at + static_cast<std::size_t>(i)] : 0;
+            d[i] = at + static_cast<std::size_t>(i) < x.size() ? x[at + static_cast<std::size_t>(i)]
+                                                               : 0;
         avcodec_send_frame(ec, frame);
         av_frame_unref(frame);
         drainEncoder();
@@ -114,7 +115,8 @@ struct Signal {
 std::vector<std::int16_t> sine(double hz, int rate, int n) {
     std::vector<std::int16_t> x(static_cast<std::size_t>(n));
     for (int i = 0; i < n; ++i)
-        x[static_cast<std::size_t>(i)] = static_cast<std::int16_t>(16000 * std::sin(2 * M_PI * hz * i / rate));
+        x[static_cast<std::size_t>(i)] =
+            static_cast<std::int16_t>(16000 * std::sin(2 * M_PI * hz * i / rate));
     return x;
 }
 
@@ -134,17 +136,19 @@ std::vector<std::int16_t> chirp() {
 /// Speech from espeak-ng at 8000 Hz (resampled by the ffmpeg program);
 /// false when either program is missing.
 bool speech(std::vector<std::int16_t>& out) {
-    if (std::system("command -v espeak-ng >/dev/null 2>&1 && command -v ffmpeg >/dev/null 2>&1") != 0)
+    if (std::system("command -v espeak-ng >/dev/null 2>&1 && command -v ffmpeg >/dev/null 2>&1") !=
+        0)
         return false;
-    const auto dir = std::filesystem::temp_directory_path() /
-                     ("zadaravod-bench-" + std::to_string(::getpid()));
+    const auto dir =
+        std::filesystem::temp_directory_path() / ("zadaravod-bench-" + std::to_string(::getpid()));
     std::filesystem::create_directories(dir);
     const std::string raw = (dir / "speech.wav").string(), wav = (dir / "speech8k.wav").string();
     const std::string cmd =
         "espeak-ng -w '" + raw +
         "' 'The quick brown fox jumps over the lazy dog. Sound elements are decoded by the "
         "chip, one block at a time, while the next key waits its turn.' && ffmpeg -v error -y "
-        "-i '" + raw + "' -ar 8000 -ac 1 -c:a pcm_s16le '" + wav + "'";
+        "-i '" +
+        raw + "' -ar 8000 -ac 1 -c:a pcm_s16le '" + wav + "'";
     bool ok = std::system(cmd.c_str()) == 0;
     WavData data;
     std::string error;
@@ -175,7 +179,8 @@ int main(int argc, char** argv) {
                 "vs IMA", "vs G.726");
     for (const Signal& s : signals) {
         const auto t0 = std::chrono::steady_clock::now();
-        const auto bytes = element::encodeElement(s.samples, static_cast<std::uint32_t>(s.rate), options);
+        const auto bytes =
+            element::encodeElement(s.samples, static_cast<std::uint32_t>(s.rate), options);
         const auto t1 = std::chrono::steady_clock::now();
         element::DecodedElement d;
         std::string error;
@@ -184,13 +189,16 @@ int main(int argc, char** argv) {
             return 1;
         }
         const double ours = snrDb(s.samples, d.samples);
-        const double ima = snrDb(s.samples, ffmpegRoundTrip(AV_CODEC_ID_ADPCM_IMA_WAV, s.samples, s.rate, 0));
-        const double g726 = snrDb(s.samples, ffmpegRoundTrip(AV_CODEC_ID_ADPCM_G726, s.samples, s.rate, 5LL * s.rate));
+        const double ima =
+            snrDb(s.samples, ffmpegRoundTrip(AV_CODEC_ID_ADPCM_IMA_WAV, s.samples, s.rate, 0));
+        const double g726 = snrDb(
+            s.samples, ffmpegRoundTrip(AV_CODEC_ID_ADPCM_G726, s.samples, s.rate, 5LL * s.rate));
         std::printf("%-20s %8.2f dB %7.2f dB %7.2f dB %+9.2f dB %+9.2f dB   (%.0f ns/sample)\n",
                     s.name.c_str(), ours, ima, g726, ours - ima, ours - g726,
                     std::chrono::duration<double, std::nano>(t1 - t0).count() /
                         static_cast<double>(s.samples.size()));
     }
-    std::printf("target: at least +6 dB against IMA and at least level with G.726 on each signal\n");
+    std::printf(
+        "target: at least +6 dB against IMA and at least level with G.726 on each signal\n");
     return 0;
 }

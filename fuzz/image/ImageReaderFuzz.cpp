@@ -17,8 +17,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         // Odd first byte: the input is the tail after a valid-looking fixed part.
         std::vector<std::uint8_t> framed(image::kSoundDataOffset, 0xFF);
         for (std::size_t k = 0; k < static_cast<std::size_t>(kLibraryCapacity); ++k) {
-            const auto a = image::encodeAddress(
-                static_cast<std::uint32_t>(image::kSoundDataOffset + 68 * k));
+            const auto a =
+                image::encodeAddress(static_cast<std::uint32_t>(image::kSoundDataOffset + 68 * k));
             std::uint8_t* e = framed.data() + image::kSoundTableOffset + 8 * k;
             e[0] = 0x90;
             e[1] = 0x7F;

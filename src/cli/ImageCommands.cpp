@@ -78,7 +78,8 @@ void printText(const image::ImageReading& r) {
               << "Output: " << (r.audioOutput == 1 ? "DAC" : "PWM")
               << ", busy level: " << (r.busyLevel == 1 ? "low" : "high")
               << ", pull-up: " << (r.pullUp ? "on" : "off") << "\n"
-              << "Flash: " << (r.flashSizeIndex >= 0 ? flashSizeCaption(r.flashSizeIndex) : "unknown")
+              << "Flash: "
+              << (r.flashSizeIndex >= 0 ? flashSizeCaption(r.flashSizeIndex) : "unknown")
               << ", list count byte: " << static_cast<int>(r.listCountByte) << "\n";
     std::cout << "Keys:\n";
     for (const auto& k : r.keys) {
@@ -106,8 +107,8 @@ void printText(const image::ImageReading& r) {
     std::cout << "Sounds: " << r.libraryCount << " in the library\n";
     for (int k = 0; k < r.libraryCount; ++k) {
         const auto& s = r.sounds[static_cast<std::size_t>(k)];
-        std::cout << "  " << k + 1 << ": " << s.sampleRate << " Hz, at 0x" << std::hex
-                  << s.address << std::dec << ", " << s.element.elementBytes() << " bytes, "
+        std::cout << "  " << k + 1 << ": " << s.sampleRate << " Hz, at 0x" << std::hex << s.address
+                  << std::dec << ", " << s.element.elementBytes() << " bytes, "
                   << s.element.sampleCount << " samples\n";
     }
 }

@@ -95,10 +95,10 @@ std::uint8_t chooseInitialStep(std::span<const std::int16_t> x) {
 
 const std::array<std::int32_t, kStepCount> kStepTable = makeStepTable();
 const std::array<std::int8_t, 16> kIndexAdjust = {-1, -1, -1, -1, -1, 0, 0, 1,
-                                                   1,  2,  2,  3,  4,  5, 6, 8};
+                                                  1,  2,  2,  3,  4,  5, 6, 8};
 
 const std::array<std::int32_t, 16> kLevels = {4,  12, 20,  28,  37,  46,  56,  67,
-                                               79, 92, 106, 122, 140, 160, 183, 210};
+                                              79, 92, 106, 122, 140, 160, 183, 210};
 std::int32_t codeDifference(std::uint8_t code, std::int32_t step) {
     const std::int32_t mag = (kLevels[code & 0x0F] * step) >> 3;
     return (code & 0x10) ? -mag : mag;
@@ -122,7 +122,8 @@ std::int32_t CodecState::applyPredicted(std::uint8_t code, std::int32_t predicti
         a1 = std::clamp(a1 + sd * signOf(s1) * kPredictorStep, -limit, limit);
     }
     for (int i = 0; i < kZeroTaps; ++i) {
-        b[i] = b[i] - (b[i] >> kZeroLeakShift) + (dq == 0 ? 0 : signOf(dq) * signOf(d[i]) * kZeroStep);
+        b[i] =
+            b[i] - (b[i] >> kZeroLeakShift) + (dq == 0 ? 0 : signOf(dq) * signOf(d[i]) * kZeroStep);
         b[i] = std::clamp(b[i], -kZeroLimit, kZeroLimit);
     }
     for (int i = kZeroTaps - 1; i > 0; --i) d[i] = d[i - 1];
@@ -153,7 +154,7 @@ namespace {
 /// squared error, each trying the nearest quantizer levels, and returns the
 /// codes of the best path with its final state.
 class BlockSearch {
-public:
+  public:
     BlockSearch(int width, int spread)
         : width_(std::clamp(width, 1, 32)), spread_(std::clamp(spread, 0, 4)) {
         const std::size_t w = static_cast<std::size_t>(width_);
@@ -191,8 +192,8 @@ public:
                 const std::int32_t lo = std::max(nearest - spread_, -16);
                 const std::int32_t hi = std::min(nearest + spread_, 15);
                 for (std::int32_t level = lo; level <= hi; ++level) {
-                    const std::uint8_t code = static_cast<std::uint8_t>(
-                        level >= 0 ? level : (0x10 | (-level - 1)));
+                    const std::uint8_t code =
+                        static_cast<std::uint8_t>(level >= 0 ? level : (0x10 | (-level - 1)));
                     Child& c = children_[nChildren++];
                     c.state = st;
                     const std::int64_t e = target - c.state.applyPredicted(code, prediction);
@@ -228,7 +229,7 @@ public:
         }
     }
 
-private:
+  private:
     struct Path {
         CodecState state;
         std::int64_t cost;
@@ -332,9 +333,9 @@ bool parseElementHeader(std::span<const std::uint8_t> bytes, ElementHeader& head
     }
     if (header.sampleCount > kMaxSamples ||
         header.dataBytes != elementSize(header.sampleCount) - kHeaderBytes) {
-        error = at(20, "data length " + std::to_string(header.dataBytes) +
-                           " does not match the sample count " +
-                           std::to_string(header.sampleCount));
+        error =
+            at(20, "data length " + std::to_string(header.dataBytes) +
+                       " does not match the sample count " + std::to_string(header.sampleCount));
         return false;
     }
     return true;
@@ -397,8 +398,8 @@ std::string elementAsCArray(std::span<const std::uint8_t> element, const std::st
     std::string text;
     text.reserve(element.size() * 6 + 200);
     text += "/* Sound element (LKEL v1), " + std::to_string(element.size()) + " bytes. */\n";
-    text += "static const unsigned char " + symbol + "[" + std::to_string(element.size()) +
-            "] = {\n";
+    text +=
+        "static const unsigned char " + symbol + "[" + std::to_string(element.size()) + "] = {\n";
     static const char digits[] = "0123456789ABCDEF";
     for (std::size_t i = 0; i < element.size(); ++i) {
         if (i % 16 == 0) text += "    ";

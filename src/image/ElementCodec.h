@@ -40,7 +40,7 @@ inline constexpr std::int32_t kA2Limit = 15872;        ///< |a2| <= 0.96875
 inline constexpr std::int32_t kStabilityMargin = 256;  ///< |a1| <= 1 - a2 - 1/64
 inline constexpr int kZeroTaps = 6;
 inline constexpr std::int32_t kZeroStep = 48;
-inline constexpr int kZeroLeakShift = 8;      ///< b -= b >> 8 every sample
+inline constexpr int kZeroLeakShift = 8;  ///< b -= b >> 8 every sample
 inline constexpr std::int32_t kZeroLimit = 32767;
 
 /// The decoder state that carries from sample to sample and block to block.

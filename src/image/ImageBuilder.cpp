@@ -41,8 +41,8 @@ bool readElement(const std::string& elementPath, const std::string& soundName,
         return false;
     }
     if (!readWholeFile(elementPath, bytes, error, kMaxElementBytes)) {
-        fail(ui, "The build stopped: the sound element of " + soundName +
-                     " cannot be read: " + error);
+        fail(ui,
+             "The build stopped: the sound element of " + soundName + " cannot be read: " + error);
         return false;
     }
     if (bytes.empty()) {
@@ -72,8 +72,8 @@ bool assembleImage(const Project& project, const std::vector<std::vector<std::ui
                    const std::vector<std::uint8_t>& silence,
                    const std::vector<std::uint8_t>& chipCode, std::vector<std::uint8_t>& image,
                    std::string& error) {
-    const std::size_t libraryCount = std::min<std::size_t>(project.library.count(),
-                                                           kLibraryCapacity);
+    const std::size_t libraryCount =
+        std::min<std::size_t>(project.library.count(), kLibraryCapacity);
     const LibraryIndex index(project.library);
     // Every slot is checked before anything is written.
     for (int j = 0; j < kPlaylistCount; ++j) {
@@ -191,7 +191,8 @@ bool buildImage(Project& project, const AppPaths& paths, UserInterface& ui,
     {
         unsigned threads = options.threads != 0 ? options.threads
                                                 : std::max(1u, std::thread::hardware_concurrency());
-        threads = std::min<unsigned>(threads, static_cast<unsigned>(std::max<std::size_t>(sounds.size(), 1)));
+        threads = std::min<unsigned>(
+            threads, static_cast<unsigned>(std::max<std::size_t>(sounds.size(), 1)));
         std::atomic<std::size_t> next{0};
         auto work = [&] {
             for (std::size_t i = next++; i < sounds.size(); i = next++)
@@ -232,8 +233,7 @@ bool buildImage(Project& project, const AppPaths& paths, UserInterface& ui,
     {
         const std::string elementPath = convertToElement(paths, ui, paths.silencePath());
         if (elementPath.empty()) return false;
-        if (!readElement(elementPath, "the 10 ms silence file " + paths.silencePath(), silence,
-                         ui))
+        if (!readElement(elementPath, "the 10 ms silence file " + paths.silencePath(), silence, ui))
             return false;
     }
 

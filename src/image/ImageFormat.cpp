@@ -95,8 +95,8 @@ std::array<std::uint8_t, 3> encodeAddress(std::uint32_t offset) {
 }
 
 bool decodeAddress(const std::uint8_t* bytes, std::uint32_t& offset) {
-    const std::uint32_t inBank = static_cast<std::uint32_t>(bytes[0]) |
-                                 static_cast<std::uint32_t>(bytes[1]) << 8;
+    const std::uint32_t inBank =
+        static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8;
     if (inBank < 0x8000 || bytes[2] < 0x80) return false;
     offset = static_cast<std::uint32_t>(bytes[2] - 0x80) * 32768 + (inBank - 0x8000);
     return true;

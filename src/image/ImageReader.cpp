@@ -34,11 +34,13 @@ void readKeys(const std::uint8_t* h, ImageReading& out) {
                 if (key < 2 || key > 4) pair(key, static_cast<std::size_t>(2 * (key - 1)));
             break;
         case kModeMp3:
-            for (int key = 8; key <= 10; ++key) pair(key, static_cast<std::size_t>(12 + 2 * (key - 8)));
+            for (int key = 8; key <= 10; ++key)
+                pair(key, static_cast<std::size_t>(12 + 2 * (key - 8)));
             break;
         case kModeMatrix:
             for (int key = 1; key <= kKeyCount; ++key)
-                out.keys.push_back({key, -1, byteOrNone(h[kMatrixOffset + static_cast<std::size_t>(key - 1)])});
+                out.keys.push_back(
+                    {key, -1, byteOrNone(h[kMatrixOffset + static_cast<std::size_t>(key - 1)])});
             break;
         case kModeParallel:
             out.keys.push_back({1, byteOrNone(k[0]), byteOrNone(k[1])});
@@ -101,7 +103,8 @@ void readSoundTable(std::span<const std::uint8_t> bytes, ImageReading& out) {
         s.rateCount = e[1];
         s.sampleRate = rateOfPair(e[0], e[1]);
         s.addressValid = decodeAddress(e + 2, s.address);
-        const std::string name = "Sound " + std::to_string(k + 1) + " (table offset " + hex(at) + ")";
+        const std::string name =
+            "Sound " + std::to_string(k + 1) + " (table offset " + hex(at) + ")";
         if (!s.addressValid) {
             s.problem = name + ": bytes " + hex(e[2]) + " " + hex(e[3]) + " " + hex(e[4]) +
                         " are not a bank address";
@@ -143,8 +146,8 @@ void readSoundTable(std::span<const std::uint8_t> bytes, ImageReading& out) {
         if (s.library || s.problem.empty()) continue;
         // A spare entry steps by 68 bytes past the library; the last one of
         // them points at the end of the image by construction.
-        const std::uint64_t spareAt =
-            expected + static_cast<std::uint64_t>(kHeaderSize) * static_cast<std::uint64_t>(k - n + 1);
+        const std::uint64_t spareAt = expected + static_cast<std::uint64_t>(kHeaderSize) *
+                                                     static_cast<std::uint64_t>(k - n + 1);
         if (s.addressValid && s.address == spareAt) s.problem.clear();
     }
     for (int k = 0; k < kLibraryCapacity; ++k)
@@ -173,14 +176,16 @@ bool readImage(std::span<const std::uint8_t> bytes, ImageReading& out) {
     out.modeCode = h[kModeOffset];
     out.controlMode = controlModeOfCode(out.modeCode);
     if (out.controlMode < 0)
-        out.problems.push_back("Unknown control mode code " + hex(out.modeCode) + " at offset 0x2.");
+        out.problems.push_back("Unknown control mode code " + hex(out.modeCode) +
+                               " at offset 0x2.");
     out.audioOutput = h[kOutputOffset] == 0 ? 1 : 0;
     out.busyLevel = h[kBusyOffset] == 0 ? 1 : 0;
     out.pullUp = h[kPullUpOffset] != 0 ? 1 : 0;
     out.flashCode = h[kFlashSizeOffset];
     out.flashSizeIndex = flashSizeIndexOfCode(out.flashCode);
     if (out.flashSizeIndex < 0)
-        out.problems.push_back("Unknown flash size code " + hex(out.flashCode) + " at offset 0x1E.");
+        out.problems.push_back("Unknown flash size code " + hex(out.flashCode) +
+                               " at offset 0x1E.");
     out.listCountByte = h[kListCountOffset];
     readKeys(h, out);
     for (int j = 0; j < kPlaylistCount; ++j) readSlot(bytes, j, out);
@@ -197,9 +202,9 @@ bool decodeSound(std::span<const std::uint8_t> bytes, const ImageReading& readin
     }
     const SoundEntry& s = reading.sounds[static_cast<std::size_t>(k)];
     if (!s.decodes) {
-        error = s.problem.empty() ? "Sound " + std::to_string(k + 1) + ": no element at " +
-                                        hex(s.address)
-                                  : s.problem;
+        error = s.problem.empty()
+                    ? "Sound " + std::to_string(k + 1) + ": no element at " + hex(s.address)
+                    : s.problem;
         return false;
     }
     if (!element::decodeElement(bytes.subspan(s.address, s.element.elementBytes()), out, error)) {
@@ -213,9 +218,9 @@ bool decodeSound(std::span<const std::uint8_t> bytes, const ImageReading& readin
 namespace {
 std::vector<std::int16_t> resample(const std::vector<std::int16_t>& in, int from, int to) {
     if (from == to || in.empty() || from <= 0) return in;
-    const std::size_t n = static_cast<std::size_t>(
-        static_cast<std::uint64_t>(in.size()) * static_cast<std::uint64_t>(to) /
-        static_cast<std::uint64_t>(from));
+    const std::size_t n =
+        static_cast<std::size_t>(static_cast<std::uint64_t>(in.size()) *
+                                 static_cast<std::uint64_t>(to) / static_cast<std::uint64_t>(from));
     std::vector<std::int16_t> out(n);
     for (std::size_t i = 0; i < n; ++i) {
         const double pos = static_cast<double>(i) * from / to;
@@ -230,7 +235,8 @@ std::vector<std::int16_t> resample(const std::vector<std::int16_t>& in, int from
 
 int playRate(const SoundEntry& s) {
     if (s.sampleRate > 0) return s.sampleRate;
-    return s.decodes ? static_cast<int>(std::min<std::uint32_t>(s.element.sampleRate, 192000)) : 8000;
+    return s.decodes ? static_cast<int>(std::min<std::uint32_t>(s.element.sampleRate, 192000))
+                     : 8000;
 }
 }  // namespace
 
@@ -239,7 +245,9 @@ bool renderPlaylist(std::span<const std::uint8_t> bytes, const ImageReading& rea
     const auto& items = reading.playlists[static_cast<std::size_t>(list)];
     rate = 0;
     for (const PlaylistItem& it : items)
-        if (it.isSound) rate = std::max(rate, playRate(reading.sounds[static_cast<std::size_t>(it.soundIndex)]));
+        if (it.isSound)
+            rate =
+                std::max(rate, playRate(reading.sounds[static_cast<std::size_t>(it.soundIndex)]));
     if (rate == 0) rate = 8000;
     samples.clear();
     for (const PlaylistItem& it : items) {
@@ -249,7 +257,8 @@ bool renderPlaylist(std::span<const std::uint8_t> bytes, const ImageReading& rea
                 error = "List " + listCaption(list) + ": " + error;
                 return false;
             }
-            const auto part = resample(d.samples, playRate(reading.sounds[static_cast<std::size_t>(it.soundIndex)]), rate);
+            const auto part = resample(
+                d.samples, playRate(reading.sounds[static_cast<std::size_t>(it.soundIndex)]), rate);
             samples.insert(samples.end(), part.begin(), part.end());
         } else {
             samples.insert(samples.end(),
@@ -278,7 +287,8 @@ std::vector<std::string> extractImage(std::span<const std::uint8_t> bytes,
             continue;
         }
         std::snprintf(name, sizeof name, "sound-%03d.wav", k + 1);
-        error = writeWav16(folder / name, d.samples, playRate(reading.sounds[static_cast<std::size_t>(k)]), 1);
+        error = writeWav16(folder / name, d.samples,
+                           playRate(reading.sounds[static_cast<std::size_t>(k)]), 1);
         if (!error.empty()) problems.push_back(error);
     }
     for (int j = 0; j < kPlaylistCount; ++j) {

@@ -16,38 +16,38 @@ namespace zadaravod::image {
 /// are read as one silence of their summed length.
 struct PlaylistItem {
     bool isSound = false;
-    int soundIndex = 0;     ///< 0-based sound number (sound items)
+    int soundIndex = 0;          ///< 0-based sound number (sound items)
     std::int32_t silenceMs = 0;  ///< silence items
     bool operator==(const PlaylistItem&) const = default;
 };
 
 /// One key as the control mode's table defines it; absent keys have no entry.
 struct KeyEntry {
-    int key = 0;           ///< 1-based key number
-    int function = -1;     ///< function byte, -1 for 0xFF (none)
-    int list = -1;         ///< list byte, -1 for 0xFF (none)
+    int key = 0;        ///< 1-based key number
+    int function = -1;  ///< function byte, -1 for 0xFF (none)
+    int list = -1;      ///< list byte, -1 for 0xFF (none)
 };
 
 /// One entry of the sound table and the element it points at.
 struct SoundEntry {
     std::uint8_t prescaler = 0;
     std::uint8_t rateCount = 0;
-    std::int32_t sampleRate = 0;    ///< from the rate pair; 0 when the pair is unknown
+    std::int32_t sampleRate = 0;  ///< from the rate pair; 0 when the pair is unknown
     bool addressValid = false;
-    std::uint32_t address = 0;      ///< file offset of the element
-    bool library = false;           ///< part of the library chain (not a spare entry)
-    bool decodes = false;           ///< a valid element header lies at the address
-    element::ElementHeader element; ///< when `decodes`
-    std::string problem;            ///< why it does not decode ("" when it does or is spare)
+    std::uint32_t address = 0;       ///< file offset of the element
+    bool library = false;            ///< part of the library chain (not a spare entry)
+    bool decodes = false;            ///< a valid element header lies at the address
+    element::ElementHeader element;  ///< when `decodes`
+    std::string problem;             ///< why it does not decode ("" when it does or is spare)
 };
 
 /// Everything the inspector reads from an image.
 struct ImageReading {
     std::uint64_t fileBytes = 0;
     std::uint8_t modeCode = 0;
-    int controlMode = -1;           ///< -1 when the code is unknown
-    int audioOutput = 1;            ///< 1 = DAC, 0 = PWM (the record's values)
-    int busyLevel = 1;              ///< 1 = busy at logic 0
+    int controlMode = -1;  ///< -1 when the code is unknown
+    int audioOutput = 1;   ///< 1 = DAC, 0 = PWM (the record's values)
+    int busyLevel = 1;     ///< 1 = busy at logic 0
     int pullUp = 0;
     std::uint8_t flashCode = 0;
     int flashSizeIndex = -1;
@@ -55,7 +55,7 @@ struct ImageReading {
     std::vector<KeyEntry> keys;
     std::array<std::vector<PlaylistItem>, kPlaylistCount> playlists;
     std::array<SoundEntry, kLibraryCapacity> sounds;
-    int libraryCount = 0;           ///< leading entries chained back to back from 0x17FF0
+    int libraryCount = 0;  ///< leading entries chained back to back from 0x17FF0
     std::uint64_t libraryDataEnd = 0;
     std::array<std::uint8_t, 256> chipCode{};
     /// What is wrong with the image, each naming its offset.

@@ -27,8 +27,8 @@ ConversionOutcome runConverter(const std::string& pluginPath, const std::string&
         ConvertFunction convert = nullptr;
         static_assert(sizeof convert == sizeof symbol);
         std::memcpy(&convert, &symbol, sizeof convert);
-        outcome.result = convert(wavPath.c_str(), outcome.elementPath.c_str(),
-                                 outcome.elementPath.c_str());
+        outcome.result =
+            convert(wavPath.c_str(), outcome.elementPath.c_str(), outcome.elementPath.c_str());
     }
     dlclose(handle);
     return outcome;
@@ -37,8 +37,7 @@ ConversionOutcome runConverter(const std::string& pluginPath, const std::string&
 std::string reportConversion(const ConversionOutcome& outcome, const std::string& wavPath,
                              UserInterface& ui) {
     if (!outcome.loaded) {
-        ui.message("Load ZozazeZovevidiz Library Fail!", kAppCaption,
-                   UserInterface::Icon::Error);
+        ui.message("Load ZozazeZovevidiz Library Fail!", kAppCaption, UserInterface::Icon::Error);
         return {};
     }
     if (outcome.result == 0) {
@@ -48,8 +47,7 @@ std::string reportConversion(const ConversionOutcome& outcome, const std::string
     return outcome.elementPath;
 }
 
-std::string convertToElement(const AppPaths& paths, UserInterface& ui,
-                             const std::string& wavPath) {
+std::string convertToElement(const AppPaths& paths, UserInterface& ui, const std::string& wavPath) {
     return reportConversion(runConverter(paths.converterPath(), wavPath), wavPath, ui);
 }
 

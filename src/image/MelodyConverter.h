@@ -30,7 +30,6 @@ std::string reportConversion(const ConversionOutcome& outcome, const std::string
 
 /// Converts one WAV into its sound element beside it through the plugin in
 /// the application folder: runConverter then reportConversion.
-std::string convertToElement(const AppPaths& paths, UserInterface& ui,
-                             const std::string& wavPath);
+std::string convertToElement(const AppPaths& paths, UserInterface& ui, const std::string& wavPath);
 
 }  // namespace zadaravod

@@ -51,8 +51,8 @@ bool writeReplacing(const std::string& path, const std::uint8_t* bytes, std::siz
 /// the same file as `rbf` (or be null). Both files are replaced atomically.
 /// Returns 1 on success, 0 on failure (nothing is written then).
 extern "C" __attribute__((visibility("default"))) int ConvertWAVToMDM(const char* wav,
-                                                                       const char* rbf,
-                                                                       const char* rbf2) {
+                                                                      const char* rbf,
+                                                                      const char* rbf2) {
     (void)rbf2;
     if (wav == nullptr || rbf == nullptr || *wav == '\0' || *rbf == '\0') return 0;
     try {

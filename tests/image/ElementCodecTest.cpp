@@ -30,8 +30,8 @@ TEST(ElementCodec, TenMillisecondSilenceIsSixtyEightBytesAndDecodesToZeros) {
     EXPECT_EQ(bytes[4], 1);     // version
     EXPECT_EQ(bytes[8], 0xA0);  // 4000 Hz, little-endian
     EXPECT_EQ(bytes[9], 0x0F);
-    EXPECT_EQ(bytes[12], 40);   // sample count
-    EXPECT_EQ(bytes[20], 42);   // data bytes: one block
+    EXPECT_EQ(bytes[12], 40);  // sample count
+    EXPECT_EQ(bytes[20], 42);  // data bytes: one block
     EXPECT_EQ(roundTrip(silence, 4000), silence);
 }
 
@@ -136,11 +136,22 @@ TEST(ElementCodec, WavInputsOfEveryImportedForm) {
 
     // 8-bit mono, written by hand.
     std::string wav8 = "RIFF";
-    auto u32 = [&](std::uint32_t v) { for (int i = 0; i < 4; ++i) wav8 += static_cast<char>(v >> (8 * i)); };
-    auto u16 = [&](std::uint16_t v) { wav8 += static_cast<char>(v); wav8 += static_cast<char>(v >> 8); };
+    auto u32 = [&](std::uint32_t v) {
+        for (int i = 0; i < 4; ++i) wav8 += static_cast<char>(v >> (8 * i));
+    };
+    auto u16 = [&](std::uint16_t v) {
+        wav8 += static_cast<char>(v);
+        wav8 += static_cast<char>(v >> 8);
+    };
     u32(36 + 100);
     wav8 += "WAVEfmt ";
-    u32(16); u16(1); u16(1); u32(6000); u32(6000); u16(1); u16(8);
+    u32(16);
+    u16(1);
+    u16(1);
+    u32(6000);
+    u32(6000);
+    u16(1);
+    u16(8);
     wav8 += "data";
     u32(100);
     for (int i = 0; i < 100; ++i) wav8 += static_cast<char>(128 + (i % 20) * 4);

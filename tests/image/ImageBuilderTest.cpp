@@ -200,7 +200,8 @@ TEST(BuildImage, FitMessagesAtTheirBoundaries) {
     p.library.addTail(CSound{});
     const std::size_t fixedPart = 0x17FF0 + 509 * 68;
     for (std::size_t length : {262144u, 262145u, 4194305u}) {
-        std::vector<std::vector<std::uint8_t>> elements{std::vector<std::uint8_t>(length - fixedPart, 0)};
+        std::vector<std::vector<std::uint8_t>> elements{
+            std::vector<std::uint8_t>(length - fixedPart, 0)};
         std::vector<std::uint8_t> img;
         std::string error;
         ASSERT_TRUE(assembleImage(p, elements, std::vector<std::uint8_t>(68, 1),

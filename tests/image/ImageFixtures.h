@@ -17,7 +17,8 @@ namespace zadaravod::test {
 inline std::vector<std::int16_t> sine(double hz, int rate, std::size_t n, double amp = 16000) {
     std::vector<std::int16_t> x(n);
     for (std::size_t i = 0; i < n; ++i)
-        x[i] = static_cast<std::int16_t>(amp * std::sin(2 * M_PI * hz * static_cast<double>(i) / rate));
+        x[i] = static_cast<std::int16_t>(amp *
+                                         std::sin(2 * M_PI * hz * static_cast<double>(i) / rate));
     return x;
 }
 

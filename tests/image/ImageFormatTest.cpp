@@ -111,19 +111,19 @@ Bytes keyTable(int mode) {
 
 TEST(KeyTable, EveryControlMode) {
     // Functions are key number (1..14), lists 100 + key - 1.
-    EXPECT_EQ(keyTable(kModeKey), (Bytes{1, 100, 2, 101, 3, 102, 4, 103, 5, 104, 6, 105, 7, 106,
-                                          8, 107, 9, 108, 10, 109}));
-    EXPECT_EQ(keyTable(kModeOneLine), (Bytes{1, 100, 2, 101, 3, 102, 0xFF, 0xFF, 5, 104, 6, 105,
-                                              7, 106, 8, 107, 9, 108, 10, 109}));
+    EXPECT_EQ(keyTable(kModeKey), (Bytes{1, 100, 2, 101, 3, 102, 4, 103, 5,  104,
+                                         6, 105, 7, 106, 8, 107, 9, 108, 10, 109}));
+    EXPECT_EQ(keyTable(kModeOneLine), (Bytes{1, 100, 2, 101, 3, 102, 0xFF, 0xFF, 5,  104,
+                                             6, 105, 7, 106, 8, 107, 9,    108,  10, 109}));
     EXPECT_EQ(keyTable(kModeThreeLine),
-              (Bytes{1, 100, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 5, 104, 6, 105, 7, 106, 8, 107,
-                     9, 108, 10, 109}));
-    EXPECT_EQ(keyTable(kModeMp3), (Bytes{0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
-                                          0xFF, 0xFF, 0xFF, 8, 107, 9, 108, 10, 109, 0, 0}));
+              (Bytes{1, 100, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 5,  104,
+                     6, 105, 7,    106,  8,    107,  9,    108,  10, 109}));
+    EXPECT_EQ(keyTable(kModeMp3), (Bytes{0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
+                                         0xFF, 0xFF, 8,    107,  9,    108,  10,   109,  0,    0}));
     EXPECT_EQ(keyTable(kModeMatrix), Bytes(20, 0));
     EXPECT_EQ(keyTable(kModeParallel),
-              (Bytes{1, 100, 100, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
-                     0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}));
+              (Bytes{1,    100,  100,  0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
+                     0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}));
     EXPECT_EQ(keyTable(kModeExtended), Bytes(20, 0));
 }
 
@@ -144,7 +144,7 @@ TEST(KeyTable, MatrixListsAndHeaderBytes) {
     p.options.busyLevel = 0;
     p.options.pullUp = 1;
     p.flashSize.sizeIndex = 4;
-    p.keys.keyFunction[0] = 15;   // out of range: 0xFF
+    p.keys.keyFunction[0] = 15;     // out of range: 0xFF
     p.equation.listOfKey[1] = 221;  // out of range: 0xFF
     std::vector<std::uint8_t> image(304, 0xEE);
     writeHeader(image, p);
@@ -167,7 +167,8 @@ TEST(KeyTable, MatrixListsAndHeaderBytes) {
 TEST(ListCountByte, FirstEmptyListPlusOne) {
     Project p;
     EXPECT_EQ(listCountByte(p), 0x01);
-    for (int j = 0; j < 5; ++j) p.playlists[static_cast<std::size_t>(j)].addTail(CSound::silence(10));
+    for (int j = 0; j < 5; ++j)
+        p.playlists[static_cast<std::size_t>(j)].addTail(CSound::silence(10));
     p.playlists[9].addTail(CSound::silence(10));
     EXPECT_EQ(listCountByte(p), 0x06);
     for (auto& l : p.playlists) l.addTail(CSound::silence(10));

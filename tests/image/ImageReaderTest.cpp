@@ -20,7 +20,7 @@ bool mentions(const std::vector<std::string>& problems, const std::string& what)
 }
 
 class ImageReaderTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         project = test::makeProject(dir, 2, 400);
         project.playlists[0].addTail(project.library.at(1));
