@@ -10,6 +10,8 @@ namespace zadaravod::test {
 
 void ensureApplication() {
     if (QApplication::instance()) return;
+    // The window tests never need a screen; ctest's environment may not say so.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     static int argc = 1;
     static char name[] = "app_window_tests";
     static char* argv[] = {name, nullptr};
