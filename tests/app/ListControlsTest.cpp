@@ -258,3 +258,34 @@ TEST_F(WindowTest, AboutBoxShowsItsLinesAndItsLinkOpensTheHomePage) {
 
 }  // namespace
 }  // namespace zadaravod::test
+
+#include <QScrollBar>
+
+namespace zadaravod::test {
+namespace {
+
+TEST_F(WindowTest, RefillKeepsTheScrollPosition) {
+    newProject();
+    for (int i = 0; i < 60; ++i) {
+        CSound s;
+        s.kind = 1;
+        s.name = "s" + std::to_string(i) + ".wav";
+        s.sampleRate = 8000;
+        s.durationMs = 10;
+        window->project().library.addTail(s);
+    }
+    window->show();
+    window->fillLibraryView();
+    QApplication::processEvents();
+    QScrollBar* bar = window->libraryView()->verticalScrollBar();
+    ASSERT_GT(bar->maximum(), 12);
+    bar->setValue(12);
+    window->project().library.removeAt(59);
+    window->fillLibraryView();
+    EXPECT_EQ(window->libraryView()->rowCount(), 59);
+    EXPECT_EQ(bar->value(), 12);
+    EXPECT_EQ(window->libraryView()->item(12, 1)->text(), QStringLiteral("s12.wav"));
+}
+
+}  // namespace
+}  // namespace zadaravod::test

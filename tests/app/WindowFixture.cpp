@@ -8,6 +8,26 @@
 
 namespace zadaravod::test {
 
+namespace {
+
+/// One application object for the whole test program, made before the first
+/// test and destroyed after the last, so that nothing it holds outlives it.
+class QtEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override { ensureApplication(); }
+    void TearDown() override { app().reset(); }
+
+    static std::unique_ptr<QApplication>& app() {
+        static std::unique_ptr<QApplication> instance;
+        return instance;
+    }
+};
+
+[[maybe_unused]] ::testing::Environment* const qtEnvironment =
+    ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+
+}  // namespace
+
 void ensureApplication() {
     if (QApplication::instance()) return;
     // The window tests never need a screen; ctest's environment may not say so.
@@ -15,8 +35,7 @@ void ensureApplication() {
     static int argc = 1;
     static char name[] = "app_window_tests";
     static char* argv[] = {name, nullptr};
-    static QApplication* app = new QApplication(argc, argv);
-    (void)app;
+    QtEnvironment::app() = std::make_unique<QApplication>(argc, argv);
 }
 
 void WindowTest::SetUp() {
