@@ -420,3 +420,29 @@ TEST_F(WindowTest, ProjectNamedAtStartOpensWithoutTheDialog) {
 
 }  // namespace
 }  // namespace zadaravod::test
+
+namespace zadaravod::test {
+namespace {
+
+TEST_F(WindowTest, ResizingStretchesThePlaylistAndKeepsTheLibraryWidth) {
+    window->resize(900, 560);
+    window->show();
+    QApplication::processEvents();
+    const QRect library = window->libraryView()->geometry();
+    const QRect playlist = window->playlistView()->geometry();
+    const QRect flash = window->flashCombo()->geometry();
+    window->resize(1300, 800);
+    QApplication::processEvents();
+    EXPECT_EQ(window->libraryView()->geometry().left(), library.left());
+    EXPECT_EQ(window->libraryView()->width(), library.width());
+    EXPECT_GT(window->libraryView()->height(), library.height());
+    EXPECT_EQ(window->playlistView()->geometry().left(), playlist.left());
+    EXPECT_EQ(window->playlistView()->width(), playlist.width() + 400);
+    EXPECT_GT(window->playlistView()->height(), playlist.height());
+    // The flash-size combo keeps its distance to the right edge.
+    EXPECT_EQ(window->flashCombo()->geometry().right() - flash.right(), 400);
+    EXPECT_EQ(window->flashCombo()->width(), flash.width());
+}
+
+}  // namespace
+}  // namespace zadaravod::test

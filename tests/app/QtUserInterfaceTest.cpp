@@ -139,3 +139,33 @@ TEST(QtUserInterfaceDialogs, ConfirmationClosedWithEscapeIsNoConfirmation) {
 
 }  // namespace
 }  // namespace zadaravod::test
+
+#include <QFileDialog>
+
+namespace zadaravod::test {
+namespace {
+
+TEST(QtUserInterfaceDialogs, SaveDialogGetsTheFilterAndTheDefaultExtension) {
+    ensureApplication();
+    QtUserInterface ui;
+    QStringList filters;
+    QString suffix;
+    bool saving = false;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        filters = dialog->nameFilters();
+        suffix = dialog->defaultSuffix();
+        saving = dialog->acceptMode() == QFileDialog::AcceptSave;
+        dialog->reject();
+    });
+    const auto chosen =
+        ui.chooseSaveFile({"Project Files(*.winproj)|*.winproj||", "winproj", {}, {}});
+    EXPECT_FALSE(chosen.has_value());  // cancelled
+    EXPECT_EQ(filters, QStringList{QStringLiteral("Project Files(*.winproj)")});
+    EXPECT_EQ(suffix, QStringLiteral("winproj"));
+    EXPECT_TRUE(saving);
+}
+
+}  // namespace
+}  // namespace zadaravod::test
