@@ -2,6 +2,8 @@
 // the window shows of it, and its write into flashrom's emulated chip.
 #include <gtest/gtest.h>
 
+#include "QtTestApp.h"
+
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
@@ -19,20 +21,10 @@
 namespace zadaravod::download {
 namespace {
 
-QApplication& application() {
-    static int argc = 1;
-    static char name[] = "settings_image_tests";
-    static char* argv[] = {name, nullptr};
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    // Never destroyed: tearing Qt down during static destruction crashes.
-    static QApplication* app = new QApplication(argc, argv);
-    return *app;
-}
-
 class BuiltImage : public ::testing::Test {
   protected:
     void SetUp() override {
-        application();
+        test::qtApplication();
         const std::string cli = test::appDir() + "zadaravod-cli";
         const std::string project = (dir / "demo.winproj").string();
         std::vector<std::int16_t> tone(8000);

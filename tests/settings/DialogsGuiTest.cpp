@@ -1,6 +1,8 @@
 // The three settings dialogs offscreen: controls, live updates, result codes.
 #include <gtest/gtest.h>
 
+#include "QtTestApp.h"
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -19,20 +21,9 @@
 namespace zadaravod {
 namespace {
 
-QApplication& application() {
-    static int argc = 1;
-    static char name[] = "settings_dialog_tests";
-    static char* argv[] = {name, nullptr};
-    // No display in CI: the dialogs run on the offscreen platform.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    // Never destroyed: tearing Qt down during static destruction crashes.
-    static QApplication* app = new QApplication(argc, argv);
-    return *app;
-}
-
 class Dialogs : public ::testing::Test {
   protected:
-    void SetUp() override { application(); }
+    void SetUp() override { test::qtApplication(); }
     ScriptedUserInterface ui;
 };
 
