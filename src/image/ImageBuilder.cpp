@@ -220,7 +220,13 @@ bool buildImage(Project& project, const AppPaths& paths, UserInterface& ui,
         }
         const std::string soundName =
             "sound " + std::to_string(i + 1) + " \"" + sounds[i]->name + "\"";
-        const bool ok = readElement(elementPath, soundName, elements[i], ui);
+        // A failed conversion stops the build even when an element file of an
+        // earlier run lies beside the WAV: that one is not this sound's.
+        const bool ok =
+            outcomes[i].result != 0
+                ? readElement(elementPath, soundName, elements[i], ui)
+                : (fail(ui, "The build stopped: the conversion of " + soundName + " failed."),
+                   false);
         if (!ok) {
             removeOutputs(0, outcomes);
             return false;
@@ -231,8 +237,14 @@ bool buildImage(Project& project, const AppPaths& paths, UserInterface& ui,
     // The silence element: its converter outputs stay beside the silence file.
     std::vector<std::uint8_t> silence;
     {
-        const std::string elementPath = convertToElement(paths, ui, paths.silencePath());
+        const ConversionOutcome outcome = runConverter(paths.converterPath(), paths.silencePath());
+        const std::string elementPath = reportConversion(outcome, paths.silencePath(), ui);
         if (elementPath.empty()) return false;
+        if (outcome.result == 0) {
+            fail(ui, "The build stopped: the conversion of the 10 ms silence file " +
+                         paths.silencePath() + " failed.");
+            return false;
+        }
         if (!readElement(elementPath, "the 10 ms silence file " + paths.silencePath(), silence, ui))
             return false;
     }

@@ -235,9 +235,14 @@ std::vector<std::int16_t> resample(const std::vector<std::int16_t>& in, int from
 
 int playRate(const SoundEntry& s) {
     if (s.sampleRate > 0) return s.sampleRate;
-    return s.decodes ? static_cast<int>(std::min<std::uint32_t>(s.element.sampleRate, 192000))
-                     : 8000;
+    // A pair outside the table: the element's own rate, kept to audio rates.
+    const std::uint32_t own = s.decodes ? s.element.sampleRate : 8000;
+    return static_cast<int>(std::clamp<std::uint32_t>(own, 4000, 48000));
 }
+
+/// Rendered lists longer than this (about 35 minutes at 48000 Hz) are refused
+/// rather than allocated: a slot of second codes alone can claim nine hours.
+constexpr std::uint64_t kMaxRenderedSamples = std::uint64_t{1} << 27;
 }  // namespace
 
 bool renderPlaylist(std::span<const std::uint8_t> bytes, const ImageReading& reading, int list,
@@ -249,7 +254,24 @@ bool renderPlaylist(std::span<const std::uint8_t> bytes, const ImageReading& rea
             rate =
                 std::max(rate, playRate(reading.sounds[static_cast<std::size_t>(it.soundIndex)]));
     if (rate == 0) rate = 8000;
+    std::uint64_t total = 0;
+    for (const PlaylistItem& it : items) {
+        if (it.isSound) {
+            const SoundEntry& s = reading.sounds[static_cast<std::size_t>(it.soundIndex)];
+            const std::uint64_t n = s.decodes ? s.element.sampleCount : 0;
+            total += n * static_cast<std::uint64_t>(rate) / static_cast<std::uint64_t>(playRate(s));
+        } else {
+            total +=
+                static_cast<std::uint64_t>(it.silenceMs) * static_cast<std::uint64_t>(rate) / 1000;
+        }
+    }
+    if (total > kMaxRenderedSamples) {
+        error = "List " + listCaption(list) + ": plays for " +
+                std::to_string(total / static_cast<std::uint64_t>(rate)) + " s, too long to render";
+        return false;
+    }
     samples.clear();
+    samples.reserve(static_cast<std::size_t>(total));
     for (const PlaylistItem& it : items) {
         if (it.isSound) {
             element::DecodedElement d;

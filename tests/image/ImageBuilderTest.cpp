@@ -271,6 +271,19 @@ TEST(BuildImage, FailedConversionStopsTheBuildAndKeepsTheOldImage) {
         EXPECT_EQ(e.path().filename().string().find(".tmp"), std::string::npos);
 }
 
+TEST(BuildImage, StaleElementOfAFailedConversionIsNotUsed) {
+    test::TempDir dir;
+    Project p = test::makeProject(dir, 1);
+    const std::string wav = p.library.at(0).filePath;
+    test::writeFile(wav + ".rbf", test::readFile(app().silencePath() + ".rbf"));  // stale
+    test::writeFile(wav, "broken now");
+    ScriptedUserInterface ui;
+    EXPECT_FALSE(buildImage(p, app(), ui));
+    ASSERT_EQ(ui.texts().size(), 3u);
+    EXPECT_EQ(ui.texts()[2], "The build stopped: the conversion of sound 1 \"s1.wav\" failed.");
+    EXPECT_FALSE(fs::exists(p.imagePath()));
+}
+
 TEST(BuildImage, MissingPluginOrChipCode) {
     test::TempDir dir;
     Project p = test::makeProject(dir, 1);

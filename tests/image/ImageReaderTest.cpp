@@ -113,6 +113,26 @@ TEST_F(ImageReaderTest, ExtractWritesSoundsAndRenderedLists) {
     EXPECT_FALSE(fs::exists(out / "list-01H.wav"));
 }
 
+TEST_F(ImageReaderTest, HoursOfSilenceAreNotRendered) {
+    auto bad = image;
+    std::uint8_t* slot = bad.data() + slotOffset(7);
+    slot[0] = 0x44;  // a sound, then 126 codes of 255 s: about nine hours
+    slot[1] = 0x00;
+    slot[2] = 0x00;
+    for (std::size_t i = 3; i + 1 < 256; i += 2) {
+        slot[i] = 0x81;
+        slot[i + 1] = 0xFF;
+    }
+    ImageReading r;
+    ASSERT_TRUE(readImage(bad, r));
+    std::vector<std::int16_t> samples;
+    int rate = 0;
+    std::string error;
+    EXPECT_FALSE(renderPlaylist(bad, r, 7, samples, rate, error));
+    EXPECT_NE(error.find("List 07H: plays for"), std::string::npos) << error;
+    EXPECT_TRUE(samples.empty());
+}
+
 TEST_F(ImageReaderTest, RandomDamageNeverCrashes) {
     std::mt19937 rng(42);
     for (int round = 0; round < 300; ++round) {
