@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "QtTestApplication.h"
 #include "dialogs/AddSilenceDlg.h"
 #include "dialogs/ConfirmDlg.h"
 #include "dialogs/SamplingDlg.h"
@@ -27,29 +28,7 @@
 namespace zadaravod {
 namespace {
 
-/// One application object for the whole test program, made before the first
-/// test and destroyed after the last, so that nothing it holds outlives it.
-class QtEnvironment : public ::testing::Environment {
-  public:
-    void SetUp() override {
-        // The dialogs need no display; a desktop session may still be used
-        // by setting QT_QPA_PLATFORM explicitly.
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-        }
-        app_ = std::make_unique<QApplication>(argc_, argv_);
-    }
-    void TearDown() override { app_.reset(); }
-
-  private:
-    int argc_ = 1;
-    char name_[16] = "dialog_tests";
-    char* argv_[2] = {name_, nullptr};
-    std::unique_ptr<QApplication> app_;
-};
-
-[[maybe_unused]] ::testing::Environment* const qtEnvironment =
-    ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+[[maybe_unused]] ::testing::Environment* const qtApplication = test::registerQtTestApplication();
 
 class DialogTest : public ::testing::Test {};
 
