@@ -1,5 +1,7 @@
 #include "image/ImageBuilder.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <atomic>
 #include <filesystem>
@@ -234,19 +236,39 @@ bool buildImage(Project& project, const AppPaths& paths, UserInterface& ui,
     }
     removeOutputs(0, outcomes);
 
-    // The silence element: its converter outputs stay beside the silence file.
+    // The silence element: its converter outputs stay beside the silence
+    // file. An installed application folder may be read-only; the silence is
+    // then converted from a copy in a temporary folder of this build.
     std::vector<std::uint8_t> silence;
     {
-        const ConversionOutcome outcome = runConverter(paths.converterPath(), paths.silencePath());
-        const std::string elementPath = reportConversion(outcome, paths.silencePath(), ui);
+        std::string wav = paths.silencePath();
+        fs::path scratch;
+        if (::access(paths.appFolder.c_str(), W_OK) != 0 && fs::is_regular_file(wav)) {
+            std::error_code ec;
+            scratch =
+                fs::temp_directory_path(ec) / ("zadaravod-silence-" + std::to_string(::getpid()));
+            fs::create_directories(scratch, ec);
+            if (!ec)
+                fs::copy_file(wav, scratch / "silence10ms.wav",
+                              fs::copy_options::overwrite_existing, ec);
+            if (!ec) wav = (scratch / "silence10ms.wav").string();
+        }
+        struct Cleanup {
+            fs::path folder;
+            ~Cleanup() {
+                std::error_code ec;
+                if (!folder.empty()) fs::remove_all(folder, ec);
+            }
+        } cleanup{scratch};
+        const ConversionOutcome outcome = runConverter(paths.converterPath(), wav);
+        const std::string elementPath = reportConversion(outcome, wav, ui);
         if (elementPath.empty()) return false;
         if (outcome.result == 0) {
-            fail(ui, "The build stopped: the conversion of the 10 ms silence file " +
-                         paths.silencePath() + " failed.");
+            fail(ui,
+                 "The build stopped: the conversion of the 10 ms silence file " + wav + " failed.");
             return false;
         }
-        if (!readElement(elementPath, "the 10 ms silence file " + paths.silencePath(), silence, ui))
-            return false;
+        if (!readElement(elementPath, "the 10 ms silence file " + wav, silence, ui)) return false;
     }
 
     std::vector<std::uint8_t> bytes;
