@@ -1,6 +1,5 @@
 #include "dialogs/OptionsDlg.h"
 
-#include <QButtonGroup>
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -9,6 +8,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
+#include <vector>
 
 #include "dialogs/rules/DialogResults.h"
 #include "model/Settings.h"
@@ -17,31 +17,6 @@
 namespace zadaravod {
 
 using namespace options_dlg;
-
-namespace {
-/// Each radio group lets one button be checked; nothing checked is a valid
-/// state too (a mode outside 0..6), so the groups are not exclusive by Qt's
-/// rule but by ours: checking one button unchecks the others.
-class RadioGroup : public QObject {
-  public:
-    RadioGroup(QObject* parent) : QObject(parent) {}
-    void add(QRadioButton* b) {
-        b->setAutoExclusive(false);
-        buttons_.push_back(b);
-        QObject::connect(b, &QRadioButton::toggled, this, [this, b](bool on) {
-            if (!on) return;
-            for (QRadioButton* other : buttons_) {
-                if (other != b) other->setChecked(false);
-            }
-        });
-        // An auto radio button cannot be unchecked by clicking it again.
-        QObject::connect(b, &QRadioButton::clicked, b, [b] { b->setChecked(true); });
-    }
-
-  private:
-    std::vector<QRadioButton*> buttons_;
-};
-}  // namespace
 
 COptionsDlg::COptionsDlg(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QString::fromUtf8(kTitle));
@@ -69,7 +44,6 @@ COptionsDlg::COptionsDlg(QWidget* parent) : QDialog(parent) {
     // Control mode group.
     QGroupBox* modeGroup = makeGroup(kModeGroup, "Способ управления :");
     auto* modeLayout = new QVBoxLayout(modeGroup);
-    auto* modeRadios = new RadioGroup(this);
     struct ModeButton {
         int id;
         const char* caption;
@@ -82,7 +56,6 @@ COptionsDlg::COptionsDlg(QWidget* parent) : QDialog(parent) {
         QRadioButton* b = makeRadio(m.id, m.caption);
         const int mode = optionsModeOfButton(m.id);
         modeButtons_[mode] = b;
-        modeRadios->add(b);
         modeLayout->addWidget(b);
         b->setVisible(optionsModeButtonVisible(mode));
         connect(b, &QRadioButton::clicked, this, [this, mode] { onModeClicked(mode); });
@@ -94,24 +67,18 @@ COptionsDlg::COptionsDlg(QWidget* parent) : QDialog(parent) {
     // Audio output group.
     QGroupBox* audioGroup = makeGroup(kAudioGroup, "Аудио выход");
     auto* audioLayout = new QVBoxLayout(audioGroup);
-    auto* audioRadios = new RadioGroup(this);
     dac_ = makeRadio(kDac, "ЦАП");
     pwm_ = makeRadio(kPwm, "ШИМ");
-    for (QRadioButton* b : {dac_, pwm_}) {
-        audioRadios->add(b);
-        audioLayout->addWidget(b);
-    }
+    audioLayout->addWidget(dac_);
+    audioLayout->addWidget(pwm_);
 
     // Busy level group.
     QGroupBox* busyGroup = makeGroup(kBusyGroup, "Режим занятости :");
     auto* busyLayout = new QVBoxLayout(busyGroup);
-    auto* busyRadios = new RadioGroup(this);
     busyLow_ = makeRadio(kBusyLow, "Лог. 0");
     busyHigh_ = makeRadio(kBusyHigh, "Лог. 1");
-    for (QRadioButton* b : {busyLow_, busyHigh_}) {
-        busyRadios->add(b);
-        busyLayout->addWidget(b);
-    }
+    busyLayout->addWidget(busyLow_);
+    busyLayout->addWidget(busyHigh_);
 
     external_ = makeCheck(kExternalMode, "Внешний режим");
     external_->setVisible(false);
@@ -191,15 +158,31 @@ OptionsControls COptionsDlg::controls() const {
     return c;
 }
 
+namespace {
+/// Checks `target` alone among `buttons` (none when it is null). An
+/// auto-exclusive radio button cannot be unchecked directly, so exclusivity
+/// is lifted while the marks are set.
+void checkOnly(const std::vector<QRadioButton*>& buttons, const QRadioButton* target) {
+    for (QRadioButton* b : buttons) {
+        b->setAutoExclusive(false);
+        b->setChecked(b == target);
+        b->setAutoExclusive(true);
+    }
+}
+}  // namespace
+
 void COptionsDlg::showControls(const OptionsControls& c) {
-    for (auto& [mode, button] : modeButtons_) button->setChecked(mode == c.checkedMode);
+    std::vector<QRadioButton*> modes;
+    for (auto& [mode, button] : modeButtons_) modes.push_back(button);
+    const auto checked = modeButtons_.find(c.checkedMode);
+    checkOnly(modes, checked == modeButtons_.end() ? nullptr : checked->second);
     external_->setChecked(c.externalChecked);
     music_->setEnabled(c.musicEnabled);
     music_->setChecked(c.musicChecked);
-    dac_->setChecked(c.audioChecked == 1);
-    pwm_->setChecked(c.audioChecked == 0);
-    busyLow_->setChecked(c.busyChecked == 1);
-    busyHigh_->setChecked(c.busyChecked == 0);
+    checkOnly({dac_, pwm_}, c.audioChecked == 1 ? dac_ : c.audioChecked == 0 ? pwm_ : nullptr);
+    checkOnly({busyLow_, busyHigh_}, c.busyChecked == 1   ? busyLow_
+                                     : c.busyChecked == 0 ? busyHigh_
+                                                          : nullptr);
     pullUp_->setChecked(c.pullUpChecked);
 }
 

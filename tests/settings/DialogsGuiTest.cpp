@@ -87,6 +87,27 @@ TEST_F(Dialogs, OptionsParallelThenOneLineClearsMusic) {
     EXPECT_TRUE(ui.messages.empty());
 }
 
+TEST_F(Dialogs, OptionsArrowKeysMoveTheModeAndFollowTheMusicRule) {
+    COptionsDlg dlg;
+    OptionsValues v;
+    v.controlMode = 1;
+    v.backgroundMusic = 1;
+    dlg.setValues(v);
+    dlg.show();
+    dlg.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dlg));
+    QWidget* threeLine = dlg.control(1015);
+    threeLine->setFocus();
+    QTest::keyClick(threeLine, Qt::Key_Down);  // past the hidden "MP3 Mode"
+    EXPECT_TRUE(as<QRadioButton>(dlg.control(1017))->isChecked());
+    EXPECT_FALSE(as<QRadioButton>(dlg.control(1015))->isChecked());
+    EXPECT_FALSE(as<QRadioButton>(dlg.control(1016))->isChecked());
+    EXPECT_FALSE(dlg.control(1092)->isEnabled());
+    click(dlg.control(1074));
+    EXPECT_EQ(dlg.controlMode(), 4);
+    EXPECT_EQ(dlg.backgroundMusic(), 0);
+}
+
 TEST_F(Dialogs, OptionsUnknownModeShowsTheMessageAndKeepsIt) {
     COptionsDlg dlg;
     dlg.setUserInterface(&ui);
