@@ -47,6 +47,18 @@ TEST_F(SetCommand, SetsEverySettingAndSaves) {
     EXPECT_EQ(j["keys"][23]["list"], 219);
 }
 
+TEST_F(SetCommand, KeyFunctionNamesAsTheyAreTyped) {
+    ASSERT_EQ(cli({"set", project, "key1=VOL +", "key2=vol+", "key3=Vol -", "key4=on/off",
+                   "key5=no-function", "key6=EDGE_RETRIGGER", "key7=level hold loop", "key8=0"})
+                  .exitCode,
+              0);
+    const auto keys = info()["keys"];
+    const int expected[] = {12, 12, 13, 5, 0, 1, 3, 0};
+    for (int i = 0; i < 8; ++i) EXPECT_EQ(keys[i]["function"], expected[i]) << "key" << i + 1;
+    EXPECT_EQ(cli({"set", project, "key1=vol"}).exitCode, 2);
+    EXPECT_EQ(cli({"set", project, "key1=-1"}).exitCode, 2);
+}
+
 TEST_F(SetCommand, BusyLowIsLogicZero) {
     ASSERT_EQ(cli({"set", project, "busy=low"}).exitCode, 0);
     EXPECT_EQ(info()["options"]["busyLevel"], "low");
