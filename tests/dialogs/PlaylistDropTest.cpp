@@ -11,16 +11,12 @@
 #include <string>
 #include <vector>
 
-#include "QtTestApplication.h"
 #include "WindowFixture.h"
 #include "app/window/CommandIds.h"
 #include "app/window/ListControls.h"
 
 namespace zadaravod::test {
 namespace {
-
-// Made here, before the window fixture would make one it never destroys.
-[[maybe_unused]] ::testing::Environment* const qtApplication = registerQtTestApplication();
 
 class PlaylistDrop : public WindowTest {
   protected:
