@@ -8,16 +8,6 @@
 namespace zadaravod {
 namespace fs = std::filesystem;
 
-std::string fileNameOf(const std::string& path) {
-    const auto slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-std::string folderOf(const std::string& path) {
-    const auto slash = path.find_last_of('/');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash);
-}
-
 Editor::Editor(UserInterface& ui, AppPaths paths, EditorView* view)
     : ui_(ui), paths_(std::move(paths)), view_(view ? view : &defaultView_) {
     project_.options.setStartupValues();
@@ -34,8 +24,7 @@ void Editor::showFileError(const std::string& text) {
 
 bool Editor::saveProject() {
     if (!project_.projectOpen) return true;
-    std::string error = saveProjectFile(project_);
-    if (error.empty()) error = saveFlashSizeFile(project_);
+    const std::string error = saveProjectFiles(project_);
     if (!error.empty()) {
         showFileError(error);
         return false;
@@ -79,8 +68,7 @@ bool Editor::newProject() {
     project_.projectFilePath = path + "/" + name;
     project_.soundFolder = soundFolder;
     view_->refreshCommandState(true);
-    std::string error = saveProjectFile(project_);
-    if (error.empty()) error = saveFlashSizeFile(project_);
+    const std::string error = saveProjectFiles(project_);
     if (!error.empty()) {
         showFileError(error);
         project_.projectOpen = false;

@@ -87,9 +87,5 @@ private:
     std::string title_ = kStartTitle;
 };
 
-/// The file name part of a path ("demo.winproj" of "/w/demo.winproj").
-std::string fileNameOf(const std::string& path);
-/// The folder part of a path, without the last "/" ("" when there is none).
-std::string folderOf(const std::string& path);
 
 }  // namespace zadaravod

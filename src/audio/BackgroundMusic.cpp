@@ -16,7 +16,7 @@ bool loadBackgroundMusic(Project& project, UserInterface& ui) {
     const auto chosen = ui.chooseOpenFile(request);
     if (!chosen || chosen->empty()) return false;
     const std::string& source = *chosen;
-    const std::string name = audioFileName(source);
+    const std::string name = fileNameOf(source);
     const std::string extension = audioFileExtension(name);
     const bool wav = extension == "wav";
     const std::string targetName = wav ? name : name + ".wav";

@@ -12,11 +12,6 @@
 namespace zadaravod {
 namespace fs = std::filesystem;
 
-std::string audioFileName(const std::string& path) {
-    const auto slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 std::string audioFileExtension(const std::string& name) {
     const auto dot = name.find_last_of('.');
     return dot == std::string::npos ? std::string() : name.substr(dot + 1);
@@ -180,7 +175,7 @@ bool loadLibrarySounds(Project& project, UserInterface& ui) {
     const bool several = chosen->size() > 1;
     bool everyFileAdded = true;
     for (const std::string& source : *chosen) {
-        const std::string name = audioFileName(source);
+        const std::string name = fileNameOf(source);
         const Step step = importOne(project, ui, source, name, audioFileExtension(name), several);
         if (step == Step::Stop) return false;
         if (step == Step::Skipped) everyFileAdded = false;

@@ -21,8 +21,6 @@ inline constexpr int kConfirmYes = 1095;
 CSound makeSoundRecord(const std::string& path, const std::string& name,
                        std::string* error = nullptr);
 
-/// The file name part of a path ("a.mp3" of "/x/a.mp3").
-std::string audioFileName(const std::string& path);
 /// The text after the last "." of a file name, "" when it has none.
 std::string audioFileExtension(const std::string& name);
 

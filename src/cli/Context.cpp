@@ -46,8 +46,7 @@ bool Context::openProject(const std::string& argument, Project& project) {
 }
 
 bool Context::saveProject(const Project& project) {
-    std::string error = saveProjectFile(project);
-    if (error.empty()) error = saveFlashSizeFile(project);
+    const std::string error = saveProjectFiles(project);
     if (!error.empty()) {
         refuse(error);
         return false;

@@ -149,8 +149,7 @@ bool buildImage(Project& project, const AppPaths& paths, UserInterface& ui,
         fail(ui, "No project is open.");
         return false;
     }
-    std::string error = saveProjectFile(project);
-    if (error.empty()) error = saveFlashSizeFile(project);
+    std::string error = saveProjectFiles(project);
     if (!error.empty()) {
         fail(ui, error);
         return false;

@@ -6,6 +6,16 @@ std::string soundPath(const std::string& soundFolder, const std::string& name) {
     return soundFolder + "/" + name;
 }
 
+std::string fileNameOf(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string folderOf(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+
 void Project::clearLists() {
     library.removeAll();
     for (auto& list : playlists) list.removeAll();

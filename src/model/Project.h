@@ -37,4 +37,9 @@ struct Project {
 /// A record's file path inside a sound folder.
 std::string soundPath(const std::string& soundFolder, const std::string& name);
 
+/// The file name part of a path ("demo.winproj" of "/w/demo.winproj").
+std::string fileNameOf(const std::string& path);
+/// The folder part of a path, without the last "/" ("" when there is none).
+std::string folderOf(const std::string& path);
+
 }  // namespace zadaravod

@@ -65,4 +65,10 @@ std::string saveFlashSizeFile(const Project& project) {
                                storeFlashSizeFile(project.flashSize, project.flashSizePath()));
 }
 
+std::string saveProjectFiles(const Project& project) {
+    std::string error = saveProjectFile(project);
+    if (error.empty()) error = saveFlashSizeFile(project);
+    return error;
+}
+
 }  // namespace zadaravod

@@ -37,5 +37,7 @@ CFlashSize loadFlashSizeFile(const std::string& bytes, const std::string& fileNa
 std::string saveProjectFile(const Project& project);
 /// Writes the flash-size file atomically; returns an error text or "".
 std::string saveFlashSizeFile(const Project& project);
+/// Writes the project file, then the flash-size file; the first error or "".
+std::string saveProjectFiles(const Project& project);
 
 }  // namespace zadaravod
