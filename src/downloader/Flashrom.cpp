@@ -86,9 +86,12 @@ std::string findProgram(const std::string& name, const std::string& pathVariable
     while (start <= pathVariable.size()) {
         std::size_t end = pathVariable.find(':', start);
         if (end == std::string::npos) end = pathVariable.size();
-        std::string folder = pathVariable.substr(start, end - start);
-        if (folder.empty()) folder = ".";
-        const std::string candidate = folder + "/" + name;
+        // An empty PATH entry is the current folder. Built piece by piece:
+        // g++ 12 at -O2 warns falsely (-Wrestrict) on assigning "." here.
+        std::string candidate(1, '.');
+        if (end > start) candidate = pathVariable.substr(start, end - start);
+        candidate += '/';
+        candidate += name;
         if (isExecutable(candidate)) return candidate;
         start = end + 1;
     }

@@ -6,10 +6,20 @@
 namespace zadaravod {
 
 namespace {
+// The next scripted answer, or "cancelled" when the script has run out.
 template <typename T>
-T take(std::deque<T>& queue, T fallback) {
+std::optional<T> take(std::deque<std::optional<T>>& queue) {
+    std::optional<T> value;
+    if (!queue.empty()) {
+        value.swap(queue.front());
+        queue.pop_front();
+    }
+    return value;
+}
+
+int take(std::deque<int>& queue, int fallback) {
     if (queue.empty()) return fallback;
-    T value = std::move(queue.front());
+    const int value = queue.front();
     queue.pop_front();
     return value;
 }
@@ -23,23 +33,23 @@ void ScriptedUserInterface::message(const std::string& text, const std::string& 
 
 std::optional<std::string> ScriptedUserInterface::chooseSaveFile(const FileDialogRequest& r) {
     fileRequests.push_back(r);
-    return take(saveFiles, std::optional<std::string>{});
+    return take(saveFiles);
 }
 
 std::optional<std::string> ScriptedUserInterface::chooseOpenFile(const FileDialogRequest& r) {
     fileRequests.push_back(r);
-    return take(openFiles, std::optional<std::string>{});
+    return take(openFiles);
 }
 
 std::optional<std::vector<std::string>> ScriptedUserInterface::chooseOpenFiles(
     const FileDialogRequest& r) {
     fileRequests.push_back(r);
-    return take(openFileLists, std::optional<std::vector<std::string>>{});
+    return take(openFileLists);
 }
 
 std::optional<std::string> ScriptedUserInterface::chooseFolder(const std::string&,
                                                                const std::string&) {
-    return take(folders, std::optional<std::string>{});
+    return take(folders);
 }
 
 bool ScriptedUserInterface::copyFolder(const std::string& source,
