@@ -4,6 +4,7 @@
 
 #include "model/ProjectFile.h"
 #include "tools/AtomicFile.h"
+#include "tools/ProjectLock.h"
 
 namespace zadaravod {
 namespace fs = std::filesystem;
@@ -32,9 +33,32 @@ bool Editor::saveProject() {
     return true;
 }
 
-bool Editor::newProject() {
-    saveProject();
+bool Editor::saveBeforeLeaving(bool projectFileOnly) {
+    if (!project_.projectOpen) return true;
+    const std::string error =
+        projectFileOnly ? saveProjectFile(project_) : saveProjectFiles(project_);
+    if (error.empty()) return true;
+    showFileError(error +
+                  "\nThe project stays open and nothing was lost. Make its folder "
+                  "writable (or free some space), or keep a copy with Save As, then try "
+                  "again.");
+    return false;
+}
+
+void Editor::leaveProject() {
     project_.projectOpen = false;
+    project_.projectFilePath.clear();
+    project_.soundFolder.clear();
+    lock_.release();
+}
+
+bool Editor::newProject() {
+    if (!saveBeforeLeaving()) return false;
+    // No project is open while the dialog is up, nor after a cancel: the
+    // window still shows the old content, but nothing can be edited.
+    project_.projectOpen = false;
+    lock_.release();
+    view_->refreshCommandState(false);
 
     FileDialogRequest request{kProjectFilter, "winproj", {}, {}};
     auto chosen = ui_.chooseSaveFile(request);
@@ -43,14 +67,40 @@ bool Editor::newProject() {
     if (fileNameOf(path).find('.') == std::string::npos) path += ".winproj";
 
     std::error_code ec;
-    if (fs::exists(path, ec)) {
+    if (fs::exists(fs::symlink_status(path, ec))) {
         ui_.message("The project already exists!", kAppCaption);
         return false;
     }
     const std::string name = fileNameOf(path);
     const std::string soundFolder = path + "/" + name + ".sound";
-    if (!fs::create_directory(path, ec) || !fs::create_directory(soundFolder, ec)) {
+    if (!fs::create_directory(path, ec)) {
         showFileError("Cannot create the project folder " + path + ": " + ec.message());
+        return false;
+    }
+    // Whatever fails from here on removes the folder again, so the name
+    // stays free for the next try.
+    std::string error;
+    if (!fs::create_directory(soundFolder, ec)) {
+        error = "Cannot create the sound folder " + soundFolder + ": " + ec.message();
+    } else {
+        error = lock_.acquire(path);
+    }
+    Project created;
+    if (error.empty()) {
+        created.projectFilePath = path + "/" + name;
+        created.soundFolder = soundFolder;
+        created.options = project_.options;
+        created.options.setNewValues();
+        created.keys.setDefaults();
+        created.equation.setDefaults();
+        created.flashSize = project_.flashSize;
+        error = saveProjectFiles(created);
+    }
+    if (!error.empty()) {
+        lock_.release();
+        fs::remove_all(path, ec);
+        showFileError(error + "\nNo project was created.");
+        view_->refreshCommandState(false);
         return false;
     }
 
@@ -64,58 +114,82 @@ bool Editor::newProject() {
     view_->setBackgroundMusicViewEnabled(false);
     view_->selectList(0);
     view_->refillViews();
-
-    project_.projectFilePath = path + "/" + name;
+    project_.projectFilePath = created.projectFilePath;
     project_.soundFolder = soundFolder;
     view_->refreshCommandState(true);
-    const std::string error = saveProjectFiles(project_);
-    if (!error.empty()) {
-        showFileError(error);
-        project_.projectOpen = false;
-        project_.projectFilePath.clear();
-        project_.soundFolder.clear();
-        view_->refreshCommandState(false);
-        return false;
-    }
     refreshModeCaption();
     return true;
 }
 
 bool Editor::openProject() {
-    saveProject();
+    if (!saveBeforeLeaving()) return false;
     FileDialogRequest request{kProjectFilter, {}, {}, {}};
     auto chosen = ui_.chooseOpenFile(request);
     if (!chosen) return false;
     return loadProject(*chosen);
 }
 
-bool Editor::loadProject(const std::string& file) {
-    // Read both files before anything changes, so a file that does not load
-    // leaves nothing half-loaded behind that a later save could write out.
+bool Editor::openProjectFile(const std::string& path) {
+    if (!saveBeforeLeaving()) return false;
+    return loadProject(projectFileOf(path));
+}
+
+namespace {
+
+/// True when `a` and `b` name the same existing folder.
+bool sameFolder(const std::string& a, const std::string& b) {
+    if (a.empty() || b.empty()) return false;
+    std::error_code ec;
+    return a == b || (fs::equivalent(a, b, ec) && !ec);
+}
+
+/// The flash size a flash-size file gives; "" in `ignored` when it was used,
+/// else why it was not (a missing file is no problem: 4M).
+int readFlashSize(const std::string& flashFile, std::string& ignored) {
+    std::error_code ec;
+    if (!fs::exists(fs::symlink_status(flashFile, ec))) return 0;
     std::string bytes;
     std::string error;
+    if (!readWholeFile(flashFile, bytes, error, 1 << 16)) {
+        ignored = error;
+        return 0;
+    }
+    try {
+        const int stored = loadFlashSizeFile(bytes, flashFile).sizeIndex;
+        return stored >= 0 && stored < kFlashSizeCount ? stored : 0;
+    } catch (const ArchiveError& e) {
+        ignored = e.what();
+        return 0;
+    }
+}
+
+}  // namespace
+
+bool Editor::loadProject(const std::string& file) {
+    // The lock comes first, so no other program saves while the files are
+    // read; both files are read before anything changes, so a file that does
+    // not load leaves nothing half-loaded behind that a later save could
+    // write out.
+    std::string error;
+    const std::string folder = folderOf(file);
+    ProjectLock newLock;
+    const bool reopening = sameFolder(folder, lock_.folder());
+    if (!reopening) error = newLock.acquire(folder.empty() ? std::string(".") : folder);
+
+    std::string bytes;
     ProjectFileContent content;
-    int sizeIndex = 0;
-    bool ok = readWholeFile(file, bytes, error);
-    if (ok) {
+    if (error.empty() && readWholeFile(file, bytes, error)) {
         try {
             content = loadProjectFile(bytes, file);
-            const std::string flashFile = file + "flash";
-            std::error_code ec;
-            if (fs::exists(flashFile, ec)) {
-                std::string flashBytes;
-                if (!readWholeFile(flashFile, flashBytes, error)) {
-                    ok = false;
-                } else {
-                    const int stored = loadFlashSizeFile(flashBytes, flashFile).sizeIndex;
-                    sizeIndex = stored >= 0 && stored < kFlashSizeCount ? stored : 0;
-                }
-            }
+            error = checkProjectContent(content, file);
         } catch (const ArchiveError& e) {
             error = e.what();
-            ok = false;
         }
+    } else if (error.empty()) {
+        error = "The file cannot be read.";
     }
+    std::string flashIgnored;
+    const int sizeIndex = error.empty() ? readFlashSize(file + "flash", flashIgnored) : 0;
 
     title_ = fileNameOf(file) + " - " + kAppTitle;
     project_.clearLists();
@@ -124,10 +198,8 @@ bool Editor::loadProject(const std::string& file) {
     project_.equation.setDefaults();
     view_->selectList(0);
 
-    if (!ok) {
-        project_.projectOpen = false;
-        project_.projectFilePath.clear();
-        project_.soundFolder.clear();
+    if (!error.empty()) {
+        leaveProject();
         title_ = kAppTitle;
         view_->setTitle(title_);
         view_->clearViews();
@@ -137,6 +209,7 @@ bool Editor::loadProject(const std::string& file) {
                       "\nThe file was left as it is.");
         return false;
     }
+    if (!reopening) lock_ = std::move(newLock);
 
     view_->setTitle(title_);
     project_.projectOpen = true;
@@ -166,6 +239,12 @@ bool Editor::loadProject(const std::string& file) {
     view_->refillViews();
     view_->refreshCommandState(true);
     refreshModeCaption();
+    if (!flashIgnored.empty()) {
+        ui_.message("The flash size file was ignored: " + flashIgnored +
+                        "\nThe flash size is set to 4M; the file is written anew with the "
+                        "next save.",
+                    kAppCaption, UserInterface::Icon::Warning);
+    }
     return true;
 }
 
@@ -177,24 +256,22 @@ bool Editor::saveAs() {
     return ui_.copyFolder(folder, *target);
 }
 
-void Editor::closeProject() {
+bool Editor::closeProject() {
+    // Close stores the project file only; the flash-size file keeps what the
+    // last save wrote.
+    if (!saveBeforeLeaving(true)) return false;
     title_ = kAppTitle;
     view_->setTitle(title_);
-    if (project_.projectOpen) {
-        const std::string error = saveProjectFile(project_);
-        if (!error.empty()) showFileError(error);
-    }
-    project_.projectOpen = false;
+    leaveProject();
     view_->refreshCommandState(false);
-    project_.projectFilePath.clear();
-    project_.soundFolder.clear();
     project_.clearLists();
     view_->clearViews();
     view_->setModeCaption({});
     ui_.message("Close Project", kAppCaption);
+    return true;
 }
 
-bool Editor::exit() { return saveProject(); }
+bool Editor::exit() { return saveBeforeLeaving(); }
 
 void Editor::setControlMode(int mode) {
     project_.options.controlMode = mode;
@@ -208,8 +285,6 @@ void Editor::refreshModeCaption() {
     }
 }
 
-void Editor::setFlashSize(int index) {
-    project_.flashSize.sizeIndex = index;
-}
+void Editor::setFlashSize(int index) { project_.flashSize.sizeIndex = index; }
 
 }  // namespace zadaravod

@@ -5,6 +5,7 @@
 #include "model/AppPaths.h"
 #include "model/Project.h"
 #include "model/UserInterface.h"
+#include "tools/ProjectLock.h"
 
 namespace zadaravod {
 
@@ -12,7 +13,7 @@ namespace zadaravod {
 /// method has an empty default, so the command-line tool and the tests need
 /// not implement what they do not show.
 class EditorView {
-public:
+  public:
     virtual ~EditorView() = default;
     virtual void setTitle(const std::string& title) { (void)title; }
     /// Enables or grays the project commands (with a project open or not).
@@ -36,7 +37,7 @@ public:
 /// Close, Exit — in plain C++. The editor owns the project; it asks the user
 /// only through the UserInterface and shows results only through the view.
 class Editor {
-public:
+  public:
     static constexpr const char* kStartTitle = "KD-7731 редактор образов";
     static constexpr const char* kProjectFilter = "Project Files(*.winproj)|*.winproj||";
 
@@ -54,18 +55,26 @@ public:
     /// an open project. A failure is shown and returns false.
     bool saveProject();
     /// Saves, then creates a project chosen in the save dialog. False when
-    /// cancelled, refused or failed; no project is open then.
+    /// the save failed (the project stays open), or when cancelled, refused
+    /// or failed (no project is open then, and a half-made folder is removed).
     bool newProject();
-    /// Saves, then opens a project chosen in the open dialog. False when
-    /// cancelled (the old project stays open) or when loading failed (no
-    /// project is open, the file is untouched and the user was told why).
+    /// Saves, then opens a project chosen in the open dialog. False when the
+    /// save failed or the dialog was cancelled (the old project stays open),
+    /// or when loading failed (no project is open, the file is untouched and
+    /// the user was told why).
     bool openProject();
+    /// Open without the dialog: `path` is a project file or its folder.
+    bool openProjectFile(const std::string& path);
     /// Copies the project folder into a folder the user chooses.
     bool saveAs();
-    /// Stores the project file (not the flash-size file) and closes.
-    void closeProject();
-    /// Saves the project before the window goes away.
+    /// Stores the project file (not the flash-size file) and closes. False
+    /// when the store failed: the project then stays open, unchanged.
+    bool closeProject();
+    /// Saves the project before the window goes away; false when that failed.
     bool exit();
+    /// Hands the lock of the open project's folder to the caller, which then
+    /// keeps the project from other writers (the editor no longer does).
+    ProjectLock takeLock() { return std::move(lock_); }
 
     /// The control mode commands: set the mode, move the check mark, caption.
     void setControlMode(int mode);
@@ -74,10 +83,15 @@ public:
     /// The flash-size combo changed.
     void setFlashSize(int index);
 
-private:
+  private:
     /// Loads `file` into the project with the Open rules; false on failure.
     bool loadProject(const std::string& file);
     void showFileError(const std::string& text);
+    /// The automatic save when a project is left; a failure is shown with
+    /// what to do, and returns false.
+    bool saveBeforeLeaving(bool projectFileOnly = false);
+    /// Clears the project state and releases the folder's lock.
+    void leaveProject();
 
     UserInterface& ui_;
     AppPaths paths_;
@@ -85,7 +99,7 @@ private:
     EditorView* view_;
     Project project_;
     std::string title_ = kStartTitle;
+    ProjectLock lock_;
 };
-
 
 }  // namespace zadaravod

@@ -154,6 +154,8 @@ WavProbe readWavHeader(const std::string& path, AudioInfo& info) {
             const double bitRate =
                 byteRate != 0 ? 8.0 * byteRate : static_cast<double>(rate) * channels * bits;
             info.extra = bitRate / 1000.0;
+            info.plainPcm =
+                format == 1 && (bits == 8 || bits == 16) && (channels == 1 || channels == 2);
             return WavProbe::Read;
         }
         pos = body + size + (size & 1U);

@@ -12,6 +12,9 @@ struct AudioInfo {
     int bitsPerSample = 0;  ///< for compressed streams the decoded width, 16
     double lengthSeconds = 0;
     double extra = 0;  ///< the stream's bit rate in kbit/s (0 when unknown)
+    /// A WAV file whose samples the converter plugin takes as they are:
+    /// integer PCM of 8 or 16 bits, mono or stereo.
+    bool plainPcm = false;
 };
 
 /// Reads the audio information of `path`. WAV files with PCM or float samples

@@ -10,6 +10,10 @@ namespace zadaravod {
 bool loadBackgroundMusic(Project& project, UserInterface& ui) {
     if (!project.projectOpen || project.soundFolder.empty()) return false;
     if (!project.backgroundMusic.empty()) return false;
+    if (const std::string problem = import::soundFolderProblem(project); !problem.empty()) {
+        ui.message(problem, kAppCaption, UserInterface::Icon::Error);
+        return false;
+    }
     FileDialogRequest request;
     request.filter = kMusicLoadFilter;
     request.initialPath = project.soundFolder;
@@ -20,6 +24,10 @@ bool loadBackgroundMusic(Project& project, UserInterface& ui) {
     const std::string extension = audioFileExtension(name);
     const bool wav = extension == "wav";
     const std::string targetName = wav ? name : name + ".wav";
+    if (const std::string why = import::unusableName(name); !why.empty()) {
+        ui.message(why, kAppCaption, UserInterface::Icon::Error);
+        return false;
+    }
     // The converted file must not replace a library sound's file either.
     if (import::nameInList(project.library, name) ||
         import::nameInList(project.library, targetName)) {
@@ -35,7 +43,7 @@ bool loadBackgroundMusic(Project& project, UserInterface& ui) {
     const int rate = static_cast<int>(info.sampleRate);
 
     if (wav && isSupportedRate(rate)) {
-        import::copyIntoSoundFolder(source, project, ui);
+        if (!import::copyIntoSoundFolder(source, project, ui)) return false;
         const std::string target = soundPath(project.soundFolder, name);
         project.backgroundMusic.addTail(makeSoundRecord(target, name));
         return true;

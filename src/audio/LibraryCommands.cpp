@@ -7,6 +7,9 @@
 #include "audio/AudioLayer.h"
 #include "audio/ImportSupport.h"
 #include "audio/SamplingRates.h"
+#include "model/Cp1251.h"
+#include "model/MemoryGauge.h"
+#include "model/ProjectFile.h"
 #include "model/Settings.h"
 
 namespace zadaravod {
@@ -48,12 +51,42 @@ bool samePath(const std::string& a, const std::string& b) {
     return fs::equivalent(a, b, ec) && !ec;
 }
 
-void copyIntoSoundFolder(const std::string& source, const Project& project, UserInterface& ui) {
+bool copyIntoSoundFolder(const std::string& source, const Project& project, UserInterface& ui) {
     CFileOperation operation;
     operation.overwrite = true;
     if (!operation.copy(source, project.soundFolder)) {
         ui.message(operation.errorText(), "Error", UserInterface::Icon::Error);
+        return false;
     }
+    return true;
+}
+
+std::string soundFolderProblem(const Project& project) {
+    std::error_code ec;
+    const auto status = fs::symlink_status(project.soundFolder, ec);
+    if (fs::is_symlink(status)) {
+        return "The sound folder " + project.soundFolder +
+               " is a symbolic link. A project keeps its sounds in a folder of its own: replace "
+               "the link with a real folder.";
+    }
+    if (!fs::is_directory(status)) {
+        return "The sound folder " + project.soundFolder +
+               " is missing. Create it (or copy the project's sounds back into it) and try "
+               "again.";
+    }
+    return {};
+}
+
+std::string unusableName(const std::string& name) {
+    if (!isValidUtf8(name)) {
+        return "The file name \"" + name +
+               "\" is not valid UTF-8 text, which a project cannot store. Rename the file and "
+               "load it again.";
+    }
+    if (!unsafeFileNameReason(name).empty()) {
+        return "\"" + name + "\" cannot name a file of the sound folder.";
+    }
+    return {};
 }
 
 void tell(UserInterface& ui, const std::string& text) {
@@ -86,8 +119,12 @@ enum class Step { Added, Skipped, Stop };
 
 Step importOne(Project& project, UserInterface& ui, const std::string& source,
                const std::string& name, const std::string& extension, bool severalFiles) {
-    const bool plain = extension == "wav";
-    const std::string targetName = plain ? name : name + ".wav";
+    if (const std::string why = import::unusableName(name); !why.empty()) {
+        tellSkipped(ui, why);
+        return Step::Skipped;
+    }
+    const bool wavName = extension == "wav";
+    const std::string targetName = wavName ? name : name + ".wav";
     if (nameTaken(project, name) || nameTaken(project, targetName)) {
         tell(ui, "Sound file loaded already!");
         return Step::Stop;
@@ -99,44 +136,53 @@ Step importOne(Project& project, UserInterface& ui, const std::string& source,
         return Step::Skipped;
     }
     const int rate = static_cast<int>(info.sampleRate);
+    const std::string target = soundPath(project.soundFolder, targetName);
 
-    if (plain) {
+    int targetRate = rate;
+    if (wavName) {
         if (!isPlainImportRate(rate)) {
             tell(ui, "Inappropriate sampling rate!");
             return Step::Stop;
         }
-        import::copyIntoSoundFolder(source, project, ui);
+    } else {
+        if (!severalFiles && rate > kMaxImportRate) {
+            tell(ui, "Sampling Rate can not be greater than 22000");
+            return Step::Stop;
+        }
+        // The image codes only the supported rates: anything between them
+        // (11025 Hz) is converted to the next one below.
+        targetRate = roundDownToSupportedRate(rate);
+    }
+    if (const std::string tooLong = checkFitsLargestFlash(name, info.lengthSeconds, targetRate);
+        !tooLong.empty()) {
+        tellSkipped(ui, tooLong);
+        return Step::Skipped;
+    }
+
+    if (wavName && info.plainPcm) {
         if (libraryFull(project)) {
             tell(ui, "Sound Library full!");
             return Step::Stop;
         }
-        const std::string target = soundPath(project.soundFolder, name);
+        if (!import::copyIntoSoundFolder(source, project, ui)) return Step::Skipped;
         project.library.addTail(makeSoundRecord(target, name));
         return Step::Added;
     }
 
-    int targetRate = rate;
-    if (!severalFiles) {
-        if (rate > kMaxImportRate) {
-            tell(ui, "Sampling Rate can not be greater than 22000");
-            return Step::Stop;
-        }
-    } else {
-        targetRate = roundDownToSupportedRate(rate);
-    }
-    const std::string target = soundPath(project.soundFolder, targetName);
+    // Compressed files, and WAV files whose samples the converter cannot
+    // take (24/32-bit, float, A-law, µ-law, ...), become 16-bit mono WAVs.
     if (import::samePath(target, source)) {
         tell(ui, "Cannot save to the source file!");
         return Step::Skipped;
+    }
+    if (libraryFull(project)) {
+        tell(ui, wavName ? "Sound Library full!" : "Sound Library Full!");
+        return Step::Stop;
     }
     const ConversionResult converted = convertToMonoWav(source, target, targetRate);
     if (!converted.ok) {
         tellSkipped(ui, converted.error);
         return Step::Skipped;
-    }
-    if (libraryFull(project)) {
-        tell(ui, "Sound Library Full!");
-        return Step::Stop;
     }
     project.library.addTail(makeSoundRecord(target, targetName));
     return Step::Added;
@@ -163,6 +209,10 @@ bool loadLibrarySounds(Project& project, UserInterface& ui) {
         tell(ui, "Sound Library full!");
         return false;
     }
+    if (const std::string problem = import::soundFolderProblem(project); !problem.empty()) {
+        ui.message(problem, kAppCaption, UserInterface::Icon::Error);
+        return false;
+    }
     FileDialogRequest request;
     request.filter = kLibraryLoadFilter;
     request.initialPath = project.soundFolder;
@@ -183,25 +233,47 @@ bool loadLibrarySounds(Project& project, UserInterface& ui) {
     return everyFileAdded;
 }
 
+int removeUsesOf(Project& project, const CSound& sound) {
+    int removed = 0;
+    for (CSoundList& list : project.playlists) {
+        const auto before = list.count();
+        list.sounds.remove_if(
+            [&](const CSound& e) { return e.isSound() && e.filePath == sound.filePath; });
+        removed += static_cast<int>(before - list.count());
+    }
+    return removed;
+}
+
 bool deleteLibrarySound(Project& project, UserInterface& ui, std::optional<int> selected) {
     if (ui.confirmDelete() != kConfirmYes) return false;
     if (!selected || *selected < 0 ||
         static_cast<std::size_t>(*selected) >= project.library.count()) {
         return false;
     }
+    if (const std::string problem = import::soundFolderProblem(project); !problem.empty()) {
+        ui.message(problem, kAppCaption, UserInterface::Icon::Error);
+        return false;
+    }
     const auto n = static_cast<std::size_t>(*selected);
     const CSound removed = project.library.at(n);
     project.library.removeAt(n);
-    for (CSoundList& list : project.playlists) {
-        auto it = std::find_if(list.begin(), list.end(),
-                               [&](const CSound& s) { return s.filePath == removed.filePath; });
-        if (it != list.end()) list.sounds.erase(it);
+    // Every entry that plays the sound goes with it: a left-over entry would
+    // play the silence in its place on the chip.
+    const int entries = removeUsesOf(project, removed);
+    if (entries > 0) {
+        ui.status("Removed " + removed.name + " and " + std::to_string(entries) +
+                  (entries == 1 ? " playlist entry that played it."
+                                : " playlist entries that played it."));
     }
     return deleteSoundFile(project, removed.name, ui);
 }
 
 bool clearLibrary(Project& project, UserInterface& ui) {
     if (ui.confirmDelete() != kConfirmYes) return false;
+    if (const std::string problem = import::soundFolderProblem(project); !problem.empty()) {
+        ui.message(problem, kAppCaption, UserInterface::Icon::Error);
+        return false;
+    }
     bool allDeleted = true;
     for (const CSound& s : project.library) {
         if (!deleteSoundFile(project, s.name, ui)) allDeleted = false;

@@ -35,9 +35,13 @@ std::string audioFileExtension(const std::string& name);
 /// stopped, or skipped a file.
 bool loadLibrarySounds(Project& project, UserInterface& ui);
 
+/// Removes every playlist entry that plays `sound` (matched by file path);
+/// returns how many went.
+int removeUsesOf(Project& project, const CSound& sound);
+
 /// Delete: after the confirmation, removes library record `selected`
-/// (0-based; nullopt = nothing selected), the first entry with the same file
-/// path in each of the 220 playlists, and its file in the sound folder (a file
+/// (0-based; nullopt = nothing selected), every playlist entry that plays it
+/// (a status line says how many), and its file in the sound folder (a file
 /// already missing is no error). False when not confirmed, nothing valid was
 /// selected, or the file could not be deleted (the record is gone all the same).
 bool deleteLibrarySound(Project& project, UserInterface& ui, std::optional<int> selected);

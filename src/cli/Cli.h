@@ -6,6 +6,7 @@
 #include "model/AppPaths.h"
 #include "model/Project.h"
 #include "model/ScriptedUserInterface.h"
+#include "tools/ProjectLock.h"
 
 namespace CLI {
 class App;
@@ -24,6 +25,8 @@ struct Context {
     ScriptedUserInterface ui;
     AppPaths paths;
     int exitCode = kExitOk;
+    /// The lock of the project a command works on, held from load to save.
+    ProjectLock lock;
 
     /// Prints `text` on standard error and marks the run as refused.
     void refuse(const std::string& text);
@@ -38,16 +41,15 @@ struct Context {
 
 // Each group of commands registers itself on the application. The callbacks
 // run after parsing and set ctx.exitCode.
-void addProjectCommands(CLI::App& app, Context& ctx);   // new, info
-void addImageCommands(CLI::App& app, Context& ctx);     // build, inspect
-void addAudioCommands(CLI::App& app, Context& ctx);     // import, remove, clear-library, music, convert
-void addListCommands(CLI::App& app, Context& ctx);      // list, clear-lists
-void addSetCommands(CLI::App& app, Context& ctx);       // set
+void addProjectCommands(CLI::App& app, Context& ctx);  // new, info
+void addImageCommands(CLI::App& app, Context& ctx);    // build, inspect
+void addAudioCommands(CLI::App& app,
+                      Context& ctx);                // import, remove, clear-library, music, convert
+void addListCommands(CLI::App& app, Context& ctx);  // list, clear-lists
+void addSetCommands(CLI::App& app, Context& ctx);   // set
 
 /// Parses a list number written in decimal ("10") or as the editor shows it
 /// ("0aH"); returns -1 when it is not 0..219.
 int parseListNumber(const std::string& text);
-/// The editor's list text for n: "00H" .. "dbH".
-std::string listNumberText(int n);
 
 }  // namespace zadaravod::cli

@@ -13,20 +13,6 @@ void Context::refuse(const std::string& text) {
     exitCode = kExitRefused;
 }
 
-namespace {
-/// A project folder D/N holds its project file D/N/N.
-std::string projectFileOf(const std::string& argument) {
-    std::string path = argument;
-    while (path.size() > 1 && path.back() == '/') path.pop_back();
-    std::error_code ec;
-    if (fs::is_directory(path, ec)) {
-        const std::string name = fileNameOf(path);
-        return path + "/" + name;
-    }
-    return path;
-}
-}  // namespace
-
 bool Context::openProject(const std::string& argument, Project& project) {
     const std::string file = projectFileOf(argument);
     std::error_code ec;
@@ -36,12 +22,12 @@ bool Context::openProject(const std::string& argument, Project& project) {
         return false;
     }
     Editor editor(ui, paths);
-    ui.openFiles.push_back(fs::absolute(file, ec).lexically_normal().string());
-    if (!editor.openProject()) {
+    if (!editor.openProjectFile(fs::absolute(file, ec).lexically_normal().string())) {
         exitCode = kExitRefused;
         return false;
     }
     project = editor.project();
+    lock = editor.takeLock();
     return true;
 }
 
@@ -70,12 +56,6 @@ int parseListNumber(const std::string& text) {
         return -1;
     }
     return value >= 0 && value < kPlaylistCount ? value : -1;
-}
-
-std::string listNumberText(int n) {
-    char buffer[16];
-    std::snprintf(buffer, sizeof buffer, n <= 15 ? "0%xH" : "%xH", n);
-    return buffer;
 }
 
 }  // namespace zadaravod::cli

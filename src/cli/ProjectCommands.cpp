@@ -85,8 +85,8 @@ nlohmann::json projectJson(const Project& p) {
     for (const CSound& s : p.backgroundMusic) music.push_back(soundJson(s));
     j["backgroundMusic"] = music;
     const MemoryGauge gauge = computeMemoryGauge(p.library, p.flashSize.sizeIndex);
-    j["memory"] = {{"usage", gauge.usageText()}, {"length", gauge.lengthText()},
-                   {"percent", gauge.percent}};
+    j["memory"] = {
+        {"usage", gauge.usageText()}, {"length", gauge.lengthText()}, {"percent", gauge.percent}};
     return j;
 }
 
@@ -114,8 +114,9 @@ void printProject(std::ostream& out, const Project& p) {
         const auto i = static_cast<std::size_t>(k);
         char label[16];
         std::snprintf(label, sizeof label, "Кл. %d", k + 1);
-        out << "  " << label << (k + 1 < 10 ? "   " : "  ") << keyFunctionText(p.keys.keyFunction[i])
-            << ", list " << p.equation.listOfKey[i] << '\n';
+        out << "  " << label << (k + 1 < 10 ? "   " : "  ")
+            << keyFunctionText(p.keys.keyFunction[i]) << ", list " << p.equation.listOfKey[i]
+            << '\n';
     }
 
     out << "\nLibrary (" << p.library.count() << " of " << kLibraryCapacity << " sounds):\n";
@@ -129,8 +130,8 @@ void printProject(std::ostream& out, const Project& p) {
         const CSoundList& list = p.playlists[static_cast<std::size_t>(n)];
         if (list.empty()) continue;
         out << "  " << listNumberText(n) << ":";
-        for (const CSound& s : list) out << ' ' << (s.kind != 0 ? "" : "[") << entryText(s)
-                                         << (s.kind != 0 ? "" : "]");
+        for (const CSound& s : list)
+            out << ' ' << (s.kind != 0 ? "" : "[") << entryText(s) << (s.kind != 0 ? "" : "]");
         out << '\n';
     }
 
@@ -146,8 +147,7 @@ void printProject(std::ostream& out, const Project& p) {
 void addProjectCommands(CLI::App& app, Context& ctx) {
     auto* cmdNew = app.add_subcommand("new", "Create a project folder <dir>/<name>.winproj");
     static std::string newPath;
-    cmdNew->add_option("path", newPath, "The project to create, <dir>/<name>.winproj")
-        ->required();
+    cmdNew->add_option("path", newPath, "The project to create, <dir>/<name>.winproj")->required();
     cmdNew->callback([&ctx] {
         std::error_code ec;
         const std::string absolute = fs::absolute(newPath, ec).lexically_normal().string();

@@ -52,13 +52,20 @@ const CRuntimeClass* findRegisteredClass(std::string_view name) {
 
 const char* toString(ArchiveError::Kind kind) {
     switch (kind) {
-        case ArchiveError::Kind::Generic: return "generic archive error";
-        case ArchiveError::Kind::ReadOnly: return "store on a loading archive";
-        case ArchiveError::Kind::EndOfFile: return "unexpected end of file";
-        case ArchiveError::Kind::WriteOnly: return "load on a storing archive";
-        case ArchiveError::Kind::BadIndex: return "bad object index";
-        case ArchiveError::Kind::BadClass: return "bad class";
-        case ArchiveError::Kind::BadSchema: return "bad schema";
+        case ArchiveError::Kind::Generic:
+            return "generic archive error";
+        case ArchiveError::Kind::ReadOnly:
+            return "store on a loading archive";
+        case ArchiveError::Kind::EndOfFile:
+            return "unexpected end of file";
+        case ArchiveError::Kind::WriteOnly:
+            return "load on a storing archive";
+        case ArchiveError::Kind::BadIndex:
+            return "bad object index";
+        case ArchiveError::Kind::BadClass:
+            return "bad class";
+        case ArchiveError::Kind::BadSchema:
+            return "bad schema";
     }
     return "archive error";
 }
@@ -290,16 +297,15 @@ std::shared_ptr<CObject> CArchive::readObject(const CRuntimeClass* expected) {
     if (w == kBigObjectTag) {
         tag = readDword();
     } else {
-        tag = static_cast<std::uint32_t>(w & 0x7FFF) |
-              ((w & kClassTag) ? kBigClassTag : 0);
+        tag = static_cast<std::uint32_t>(w & 0x7FFF) | ((w & kClassTag) ? kBigClassTag : 0);
     }
 
     if ((tag & kBigClassTag) == 0) {
         if (tag == 0) return nullptr;
         if (tag >= loadTable_.size() || !loadTable_[tag].object) {
-            fail(ArchiveError::Kind::BadIndex,
-                 "a reference to object " + std::to_string(tag) + " that has not been read " +
-                     "(tag at offset " + std::to_string(tagOffset) + ")");
+            fail(ArchiveError::Kind::BadIndex, "a reference to object " + std::to_string(tag) +
+                                                   " that has not been read " + "(tag at offset " +
+                                                   std::to_string(tagOffset) + ")");
         }
         if (!loadTable_[tag].object->runtimeClass()->isDerivedFrom(expected)) {
             fail(ArchiveError::Kind::BadClass,
@@ -313,18 +319,18 @@ std::shared_ptr<CObject> CArchive::readObject(const CRuntimeClass* expected) {
         const std::uint16_t schema = readWord();
         const std::uint16_t nameLength = readWord();
         if (nameLength >= kMaxClassNameLength) {
-            fail(ArchiveError::Kind::BadClass,
-                 "a class name of " + std::to_string(nameLength) +
-                     " characters; names are shorter than 64");
+            fail(ArchiveError::Kind::BadClass, "a class name of " + std::to_string(nameLength) +
+                                                   " characters; names are shorter than 64");
         }
         std::string name(nameLength, '\0');
         readRaw(name.data(), nameLength);
         cls = findRegisteredClass(name);
         if (cls == nullptr) {
-            fail(ArchiveError::Kind::BadClass, "unknown class \"" + name + "\"; expected " +
-                                                   expected->className);
+            fail(ArchiveError::Kind::BadClass,
+                 "unknown class \"" + name + "\"; expected " + expected->className);
         }
-        if (cls->schema != schema) {
+        const auto extra = extraSchemas_.find(cls);
+        if (cls->schema != schema && (extra == extraSchemas_.end() || extra->second != schema)) {
             fail(ArchiveError::Kind::BadSchema,
                  "class " + name + " is stored with schema " + std::to_string(schema) +
                      ", this program reads schema " + std::to_string(cls->schema));
@@ -344,9 +350,8 @@ std::shared_ptr<CObject> CArchive::readObject(const CRuntimeClass* expected) {
     }
 
     if (!cls->isDerivedFrom(expected)) {
-        fail(ArchiveError::Kind::BadClass, std::string("found a ") + cls->className +
-                                               " where a " + expected->className +
-                                               " was expected");
+        fail(ArchiveError::Kind::BadClass, std::string("found a ") + cls->className + " where a " +
+                                               expected->className + " was expected");
     }
     if (!cls->create) {
         fail(ArchiveError::Kind::BadClass,

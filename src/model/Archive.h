@@ -20,14 +20,14 @@ struct CRuntimeClass {
     const char* className;
     std::uint16_t schema;
     std::function<std::unique_ptr<CObject>()> create;  ///< empty: cannot be stored
-    const CRuntimeClass* base;                          ///< nullptr for CObject itself
+    const CRuntimeClass* base;                         ///< nullptr for CObject itself
 
     bool isDerivedFrom(const CRuntimeClass* other) const;
 };
 
 /// Base of every persistent record.
 class CObject {
-public:
+  public:
     virtual ~CObject() = default;
     virtual const CRuntimeClass* runtimeClass() const = 0;
     /// Stores or loads the fields in declaration order, by the archive's direction.
@@ -36,7 +36,7 @@ public:
     /// The base holds no state, so records compare by their own fields.
     constexpr bool operator==(const CObject&) const { return true; }
 
-protected:
+  protected:
     CObject() = default;
     CObject(const CObject&) = default;
     CObject& operator=(const CObject&) = default;
@@ -49,7 +49,7 @@ void registerClass(const CRuntimeClass* cls);
 /// One failure of the archive. `kind` tells the causes apart; what() is a
 /// message a user can act on: which file, what was expected, at which offset.
 class ArchiveError : public std::runtime_error {
-public:
+  public:
     enum class Kind { Generic, ReadOnly, EndOfFile, WriteOnly, BadIndex, BadClass, BadSchema };
 
     ArchiveError(Kind kind, std::string fileName, std::uint64_t offset, std::string detail);
@@ -59,7 +59,7 @@ public:
     std::uint64_t offset() const { return offset_; }
     const std::string& detail() const { return detail_; }
 
-private:
+  private:
     Kind kind_;
     std::string fileName_;
     std::uint64_t offset_;
@@ -74,7 +74,7 @@ const char* toString(ArchiveError::Kind kind);
 /// or count is checked against the bytes left before anything is allocated.
 /// A storing archive collects the bytes; the caller writes them out.
 class CArchive {
-public:
+  public:
     enum class Mode { Store, Load };
 
     /// A storing archive. `fileName` names the target in error messages.
@@ -118,11 +118,16 @@ public:
     /// Returns the new object, nullptr for the null tag; a back-reference
     /// returns a non-owning pointer to the earlier object through `shared`.
     std::shared_ptr<CObject> readObject(const CRuntimeClass* expected);
+    /// Lets this loading archive also read `cls` stored with `schema`, for a
+    /// class whose fields did not change between the two schemas.
+    void acceptSchema(const CRuntimeClass* cls, std::uint16_t schema) {
+        extraSchemas_[cls] = schema;
+    }
 
     /// Throws the error of `kind` at the current offset.
     [[noreturn]] void fail(ArchiveError::Kind kind, const std::string& detail) const;
 
-private:
+  private:
     void requireStoring(const char* what) const;
     void requireLoading(const char* what) const;
     void need(std::uint64_t n, const char* what) const;
@@ -143,6 +148,7 @@ private:
     };
     std::vector<LoadEntry> loadTable_;
     std::uint32_t nextIndex_ = 1;
+    std::map<const CRuntimeClass*, std::uint16_t> extraSchemas_;
 };
 
 /// Registers a class at static-initialisation time.

@@ -32,4 +32,34 @@ MemoryGauge computeMemoryGauge(const CSoundList& library, int sizeIndex) {
     return g;
 }
 
+namespace {
+constexpr std::uint64_t kLargestFlashBytes = 4194304;
+constexpr std::uint64_t kSoundDataOffset = 0x17FF0;
+constexpr std::uint64_t kElementHeaderBytes = 26;
+constexpr std::uint64_t kBlockBytes = 42;
+constexpr std::uint64_t kBlockSamples = 65;
+}  // namespace
+
+std::uint64_t maxSoundSamples() {
+    const std::uint64_t room = kLargestFlashBytes - kSoundDataOffset -
+                               (kLibraryCapacity - 1) * static_cast<std::uint64_t>(kHeaderSize) -
+                               kElementHeaderBytes;
+    return room / kBlockBytes * kBlockSamples;
+}
+
+std::string checkFitsLargestFlash(const std::string& what, double lengthSeconds, int rate) {
+    if (rate <= 0 || lengthSeconds <= 0) return {};
+    const double samples = lengthSeconds * rate;
+    if (samples <= static_cast<double>(maxSoundSamples())) return {};
+    char buffer[512];
+    std::snprintf(buffer, sizeof buffer,
+                  "%s lasts %.1f s: at %d Hz its sound would take about %.0f bytes of flash, more "
+                  "than the largest flash (4M, %llu bytes) holds beside the rest of the image "
+                  "(at most %.1f s at this rate). Shorten the recording or use a lower rate.",
+                  what.c_str(), lengthSeconds, rate, samples * 42 / 65,
+                  static_cast<unsigned long long>(kLargestFlashBytes),
+                  static_cast<double>(maxSoundSamples()) / rate);
+    return buffer;
+}
+
 }  // namespace zadaravod

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
+#include "model/AppPaths.h"
 #include "model/Project.h"
 
 namespace zadaravod {
@@ -22,5 +24,14 @@ struct MemoryGauge {
 /// before the sound data, 42/65 byte per sample of every sound and one 68-byte
 /// silence element per unused sound-table entry.
 MemoryGauge computeMemoryGauge(const CSoundList& library, int sizeIndex);
+
+/// The most samples one sound may have so that its element still fits the
+/// largest flash (4M) beside the image's fixed part and the silence elements
+/// of the other 509 sound-table entries.
+std::uint64_t maxSoundSamples();
+
+/// "" when a sound of `lengthSeconds` at `rate` Hz fits the largest flash;
+/// otherwise a message naming `what` with the figures and what to do.
+std::string checkFitsLargestFlash(const std::string& what, double lengthSeconds, int rate);
 
 }  // namespace zadaravod

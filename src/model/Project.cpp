@@ -1,6 +1,15 @@
 #include "model/Project.h"
 
+#include <cstdio>
+#include <filesystem>
+
 namespace zadaravod {
+
+std::string listNumberText(int n) {
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, "%02xH", static_cast<unsigned>(n) & 0xFFu);
+    return buffer;
+}
 
 std::string soundPath(const std::string& soundFolder, const std::string& name) {
     return soundFolder + "/" + name;
@@ -14,6 +23,14 @@ std::string fileNameOf(const std::string& path) {
 std::string folderOf(const std::string& path) {
     const auto slash = path.find_last_of('/');
     return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+
+std::string projectFileOf(const std::string& path) {
+    std::string file = path;
+    while (file.size() > 1 && file.back() == '/') file.pop_back();
+    std::error_code ec;
+    if (std::filesystem::is_directory(file, ec)) return file + "/" + fileNameOf(file);
+    return file;
 }
 
 void Project::clearLists() {

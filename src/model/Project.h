@@ -34,6 +34,10 @@ struct Project {
     std::string flashSizePath() const { return projectFilePath + "flash"; }
 };
 
+/// The text of list number n (0..219) as the editor shows it: two lower-case
+/// hexadecimal digits, then "H" ("00H", "0aH", "dbH").
+std::string listNumberText(int n);
+
 /// A record's file path inside a sound folder.
 std::string soundPath(const std::string& soundFolder, const std::string& name);
 
@@ -41,5 +45,8 @@ std::string soundPath(const std::string& soundFolder, const std::string& name);
 std::string fileNameOf(const std::string& path);
 /// The folder part of a path, without the last "/" ("" when there is none).
 std::string folderOf(const std::string& path);
+/// The project file a user names: a project folder D/N stands for its
+/// project file D/N/N; anything else is taken as the project file itself.
+std::string projectFileOf(const std::string& path);
 
 }  // namespace zadaravod

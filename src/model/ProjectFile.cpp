@@ -27,8 +27,9 @@ namespace {
 template <typename T>
 void copyLoaded(CArchive& ar, const CRuntimeClass* cls, T& target, const char* what) {
     auto obj = ar.readObject(cls);
-    if (!obj) ar.fail(ArchiveError::Kind::BadClass, std::string("expected ") + what +
-                                                         " but found a null object");
+    if (!obj)
+        ar.fail(ArchiveError::Kind::BadClass,
+                std::string("expected ") + what + " but found a null object");
     target = *static_cast<T*>(obj.get());
 }
 }  // namespace
@@ -37,8 +38,7 @@ ProjectFileContent loadProjectFile(const std::string& bytes, const std::string& 
     CArchive ar(fileName, bytes);
     ProjectFileContent content;
     copyLoaded(ar, &CKey::classCKey, content.keys, "the key functions (CKey)");
-    copyLoaded(ar, &CEquation::classCEquation, content.equation,
-               "the key playlists (CEquation)");
+    copyLoaded(ar, &CEquation::classCEquation, content.equation, "the key playlists (CEquation)");
     copyLoaded(ar, &COptions::classCOptions, content.options, "the options (COptions)");
     content.library.Serialize(ar);
     for (auto& list : content.playlists) list.Serialize(ar);
@@ -48,19 +48,76 @@ ProjectFileContent loadProjectFile(const std::string& bytes, const std::string& 
 
 CFlashSize loadFlashSizeFile(const std::string& bytes, const std::string& fileName) {
     CArchive ar(fileName, bytes);
+    // Schema 1 holds the same one field.
+    ar.acceptSchema(&CFlashSize::classCFlashSize, 1);
     CFlashSize flash;
     copyLoaded(ar, &CFlashSize::classCFlashSize, flash, "the flash size (CFlashSize)");
     return flash;
 }
 
+std::string unsafeFileNameReason(const std::string& name) {
+    if (name.empty()) return "it is empty";
+    if (name == "." || name == "..") return "it names a folder";
+    if (name.find('/') != std::string::npos || name.find('\\') != std::string::npos) {
+        return "it holds a path separator";
+    }
+    if (name.find('\0') != std::string::npos) return "it holds a NUL character";
+    return {};
+}
+
+namespace {
+
+/// "" or the first record of `list` whose name is not a plain file name.
+std::string checkNames(const CSoundList& list, const std::string& listName, bool soundsOnly) {
+    int entry = 0;
+    for (const CSound& s : list) {
+        ++entry;
+        if (soundsOnly && !s.isSound()) continue;
+        const std::string why = unsafeFileNameReason(s.name);
+        if (!why.empty()) {
+            std::string shown = s.name;
+            for (char& c : shown)
+                if (c == '\0') c = '?';
+            return "entry " + std::to_string(entry) + " of " + listName + " names the file \"" +
+                   shown + "\", which is not a plain file name (" + why + ")";
+        }
+    }
+    return {};
+}
+
+}  // namespace
+
+std::string checkProjectContent(const ProjectFileContent& content, const std::string& fileName) {
+    std::string problem;
+    if (content.library.count() > static_cast<std::size_t>(kLibraryCapacity)) {
+        problem = "the sound library holds " + std::to_string(content.library.count()) +
+                  " sounds; a flash image has room for " + std::to_string(kLibraryCapacity);
+    }
+    if (problem.empty()) problem = checkNames(content.library, "the sound library", false);
+    for (int n = 0; problem.empty() && n < kPlaylistCount; ++n) {
+        problem = checkNames(content.playlists[static_cast<std::size_t>(n)],
+                             "list " + listNumberText(n), true);
+    }
+    if (problem.empty())
+        problem = checkNames(content.backgroundMusic, "the background music", false);
+    if (problem.empty()) return {};
+    return "The project file " + fileName + " cannot be used: " + problem +
+           ". A project like this could make the editor read, write or delete files outside "
+           "its folder.";
+}
+
 std::string saveProjectFile(const Project& project) {
     if (project.projectFilePath.empty()) return "No project file to save";
+    removeStaleTemporaries(project.projectFilePath);
+    // The project file is the one the user opened: a link is written through.
     return writeFileAtomically(project.projectFilePath,
-                               storeProjectFile(project, project.projectFilePath));
+                               storeProjectFile(project, project.projectFilePath),
+                               {.followSymlink = true});
 }
 
 std::string saveFlashSizeFile(const Project& project) {
     if (project.projectFilePath.empty()) return "No project file to save";
+    removeStaleTemporaries(project.flashSizePath());
     return writeFileAtomically(project.flashSizePath(),
                                storeFlashSizeFile(project.flashSize, project.flashSizePath()));
 }

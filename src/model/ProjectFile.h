@@ -33,6 +33,16 @@ ProjectFileContent loadProjectFile(const std::string& bytes, const std::string& 
 /// Parses a flash-size file; throws ArchiveError.
 CFlashSize loadFlashSizeFile(const std::string& bytes, const std::string& fileName);
 
+/// Why `name` cannot name a file of the sound folder, "" when it can: it is
+/// empty, "." or "..", or holds "/", "\\" or a NUL character.
+std::string unsafeFileNameReason(const std::string& name);
+
+/// Checks a loaded project file before anything of it is used: at most 510
+/// library sounds, and every library and background-music record and every
+/// playlist sound named by a plain file name (silences may keep empty
+/// names). Returns "" or a message naming the file, the list and the entry.
+std::string checkProjectContent(const ProjectFileContent& content, const std::string& fileName);
+
 /// Writes the project file atomically; returns an error text or "".
 std::string saveProjectFile(const Project& project);
 /// Writes the flash-size file atomically; returns an error text or "".

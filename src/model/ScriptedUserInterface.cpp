@@ -58,8 +58,8 @@ bool ScriptedUserInterface::copyFolder(const std::string& source,
     namespace fs = std::filesystem;
     std::error_code ec;
     const fs::path target = fs::path(destinationParent) / fs::path(source).filename();
-    fs::copy(source, target,
-             fs::copy_options::recursive | fs::copy_options::overwrite_existing, ec);
+    fs::copy(source, target, fs::copy_options::recursive | fs::copy_options::overwrite_existing,
+             ec);
     if (ec) {
         message("Cannot copy " + source + " to " + destinationParent + ": " + ec.message(),
                 "Save As", Icon::Error);

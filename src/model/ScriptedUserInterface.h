@@ -14,7 +14,7 @@ namespace zadaravod {
 /// every message. The command-line tool fills it from its arguments (and
 /// prints the messages); the tests script it. An empty queue answers "cancel".
 class ScriptedUserInterface : public UserInterface {
-public:
+  public:
     struct Message {
         std::string text;
         std::string caption;

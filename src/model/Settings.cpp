@@ -121,35 +121,53 @@ int flashSizeIndex(const std::string& caption) {
 
 const char* keyFunctionName(int code) {
     static const char* const names[kKeyFunctionCount] = {
-        "No Function", "Edge retrigger", "Edge no retrigger", "level hold loop", "level loop",
-        "on/off",      "next unloop",    "prev unloop",       "next loop",       "prev loop",
-        "level unloop", "Pause",         "VOL +",             "Vol -",           "Stop"};
+        "No Function",     "Edge retrigger", "Edge no retrigger",
+        "level hold loop", "level loop",     "on/off",
+        "next unloop",     "prev unloop",    "next loop",
+        "prev loop",       "level unloop",   "Pause",
+        "VOL +",           "Vol -",          "Stop"};
     return code >= 0 && code < kKeyFunctionCount ? names[code] : nullptr;
 }
 
 const char* controlModeDialogCaption(int mode) {
     switch (mode) {
-        case kModeOneLine: return "Однопроводный";
-        case kModeThreeLine: return "3-х проводный";
-        case kModeMp3: return "MP3 Mode";
-        case kModeMatrix: return "3 x 8 Матрица";
-        case kModeParallel: return "Параллельный порт";
-        case kModeExtended: return "Расширеный";
-        case kModeKey: return "Ключевой";
-        default: return "";
+        case kModeOneLine:
+            return "Однопроводный";
+        case kModeThreeLine:
+            return "3-х проводный";
+        case kModeMp3:
+            return "MP3 Mode";
+        case kModeMatrix:
+            return "3 x 8 Матрица";
+        case kModeParallel:
+            return "Параллельный порт";
+        case kModeExtended:
+            return "Расширеный";
+        case kModeKey:
+            return "Ключевой";
+        default:
+            return "";
     }
 }
 
 const char* controlModeCaption(int mode) {
     switch (mode) {
-        case kModeOneLine: return "One Line Mode";
-        case kModeThreeLine: return "Three Line Mode";
-        case kModeMp3: return "Mp3 Mode";
-        case kModeMatrix: return "3X8 Matrix Mode";
-        case kModeParallel: return "Parallel port Mode";
-        case kModeExtended: return "Extended Mode";
-        case kModeKey: return "Key Mode";
-        default: return nullptr;
+        case kModeOneLine:
+            return "One Line Mode";
+        case kModeThreeLine:
+            return "Three Line Mode";
+        case kModeMp3:
+            return "Mp3 Mode";
+        case kModeMatrix:
+            return "3X8 Matrix Mode";
+        case kModeParallel:
+            return "Parallel port Mode";
+        case kModeExtended:
+            return "Extended Mode";
+        case kModeKey:
+            return "Key Mode";
+        default:
+            return nullptr;
     }
 }
 

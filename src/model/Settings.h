@@ -26,7 +26,7 @@ enum ControlMode : std::int32_t {
 
 /// How the chip is controlled and drives its outputs.
 class COptions : public CObject {
-public:
+  public:
     static const CRuntimeClass classCOptions;
     const CRuntimeClass* runtimeClass() const override { return &classCOptions; }
     /// Order: externalMode, controlMode, audioOutput, busyLevel, pullUp,
@@ -49,7 +49,7 @@ public:
 
 /// What each of the 24 keys does: an index 0..14 into the key functions.
 class CKey : public CObject {
-public:
+  public:
     static const CRuntimeClass classCKey;
     const CRuntimeClass* runtimeClass() const override { return &classCKey; }
     void Serialize(CArchive& ar) override;
@@ -62,7 +62,7 @@ public:
 
 /// Which playlist (0..219) each key plays.
 class CEquation : public CObject {
-public:
+  public:
     static const CRuntimeClass classCEquation;
     const CRuntimeClass* runtimeClass() const override { return &classCEquation; }
     void Serialize(CArchive& ar) override;
@@ -75,7 +75,7 @@ public:
 
 /// The flash the image is built for: 0 "4M", 1 "2M", 2 "1M", 3 "512K", 4 "256K".
 class CFlashSize : public CObject {
-public:
+  public:
     static const CRuntimeClass classCFlashSize;
     const CRuntimeClass* runtimeClass() const override { return &classCFlashSize; }
     void Serialize(CArchive& ar) override;

@@ -9,8 +9,8 @@ namespace {
 const CRuntimeClass classCObjectBase{"CObject", 0xFFFF, {}, nullptr};
 }
 
-const CRuntimeClass CSound::classCSound{
-    "CSound", 1, [] { return std::make_unique<CSound>(); }, &classCObjectBase};
+const CRuntimeClass CSound::classCSound{"CSound", 1, [] { return std::make_unique<CSound>(); },
+                                        &classCObjectBase};
 const CRuntimeClass CSoundList::classCSoundList{
     "CSoundList", 1, [] { return std::make_unique<CSoundList>(); }, &classCObjectBase};
 

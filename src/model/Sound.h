@@ -11,7 +11,7 @@ namespace zadaravod {
 /// One sound record: a library recording, a playlist entry (a full copy of the
 /// library record) or a silence (`kind` 0, `durationMs` set, strings empty).
 class CSound : public CObject {
-public:
+  public:
     static const CRuntimeClass classCSound;
     const CRuntimeClass* runtimeClass() const override { return &classCSound; }
     void Serialize(CArchive& ar) override;
@@ -22,20 +22,20 @@ public:
     bool isSound() const { return kind == 1; }
     bool operator==(const CSound& other) const = default;
 
-    std::int32_t kind = 0;          ///< 1 = sound in a WAV file, 0 = silence
-    std::string filePath;           ///< soundFolder + "/" + name; "" for silences
-    std::string name;               ///< file name inside the sound folder
-    std::int32_t sampleRate = 0;    ///< Hz, integer part
+    std::int32_t kind = 0;        ///< 1 = sound in a WAV file, 0 = silence
+    std::string filePath;         ///< soundFolder + "/" + name; "" for silences
+    std::string name;             ///< file name inside the sound folder
+    std::int32_t sampleRate = 0;  ///< Hz, integer part
     std::int32_t bitsPerSample = 16;
-    std::int32_t stereo = 0;        ///< 1 = stereo, anything else mono
+    std::int32_t stereo = 0;  ///< 1 = stereo, anything else mono
     std::int32_t durationMs = 0;
-    std::int32_t infoExtra = 0;     ///< further figure from the audio information
+    std::int32_t infoExtra = 0;  ///< further figure from the audio information
 };
 
 /// An ordered list of sound records: the library, each playlist, the
 /// background music. Stored by its own Serialize, without tags.
 class CSoundList : public CObject {
-public:
+  public:
     using Container = std::list<CSound>;
     using iterator = Container::iterator;
     using const_iterator = Container::const_iterator;

@@ -28,7 +28,7 @@ struct FileDialogRequest {
 /// dialog methods return the dialogs' own result codes, so the flows compare
 /// them exactly as the window would.
 class UserInterface {
-public:
+  public:
     enum class Icon { None, Information, Warning, Error };
 
     virtual ~UserInterface() = default;

@@ -1,6 +1,8 @@
 #include "tools/AtomicFile.h"
 
 #include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -14,55 +16,106 @@ namespace fs = std::filesystem;
 
 namespace {
 
+/// Temporary files of a target T are named ".T.tmp-<pid>-<n>-<random>".
+std::string temporaryPrefix(const fs::path& target) {
+    return "." + target.filename().string() + ".tmp-";
+}
+
 fs::path temporaryBeside(const fs::path& target) {
     static std::atomic<unsigned> counter{0};
     std::random_device rd;
-    std::string name = "." + target.filename().string() + ".tmp-" + std::to_string(::getpid()) +
-                       "-" + std::to_string(counter++) + "-" + std::to_string(rd() % 100000);
-    return target.parent_path() / name;
+    return target.parent_path() / (temporaryPrefix(target) + std::to_string(::getpid()) + "-" +
+                                   std::to_string(counter++) + "-" + std::to_string(rd() % 100000));
 }
 
 std::string systemReason(int err) { return std::strerror(err); }
 
-}  // namespace
+std::string cannotWrite(const fs::path& path, const std::string& why) {
+    return "Cannot write " + path.string() + ": " + why;
+}
 
-std::string writeFileAtomically(const fs::path& path, std::span<const std::uint8_t> bytes) {
-    const fs::path temporary = temporaryBeside(path);
-    int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-    if (fd < 0) {
-        return "Cannot write " + path.string() + ": " + systemReason(errno);
+/// The file a write of `path` replaces: `path` itself, or with
+/// followSymlink the file a symbolic link at `path` finally names.
+fs::path writeTarget(const fs::path& path, const AtomicWriteOptions& options) {
+    if (!options.followSymlink) return path;
+    std::error_code ec;
+    if (!fs::is_symlink(path, ec)) return path;
+    const fs::path resolved = fs::weakly_canonical(path, ec);
+    return ec ? path : resolved;
+}
+
+/// "" when `target` may be replaced; else why not. `mode` receives the
+/// permission bits of an existing file, or stays untouched.
+std::string checkReplaceable(const fs::path& target, mode_t& mode) {
+    struct stat st {};
+    if (::lstat(target.c_str(), &st) != 0) return {};  // nothing there yet
+    if (S_ISDIR(st.st_mode)) return "a folder stands there";
+    if (S_ISLNK(st.st_mode)) return {};  // the link itself is replaced
+    if ((st.st_mode & 0222) == 0) {
+        return "the file is write-protected. Make it writable, or save a copy elsewhere";
     }
-    const std::uint8_t* p = bytes.data();
-    std::size_t left = bytes.size();
+    mode = st.st_mode & 07777;
+    return {};
+}
+
+bool writeAll(int fd, const std::uint8_t* p, std::size_t left, int& err) {
     while (left > 0) {
-        ssize_t n = ::write(fd, p, left);
+        const ssize_t n = ::write(fd, p, left);
         if (n < 0) {
             if (errno == EINTR) continue;
-            int err = errno;
-            ::close(fd);
-            ::unlink(temporary.c_str());
-            return "Cannot write " + path.string() + ": " + systemReason(err);
+            err = errno;
+            return false;
         }
         p += n;
         left -= static_cast<std::size_t>(n);
     }
-    if (::fsync(fd) != 0 && errno != EINVAL) {
-        int err = errno;
-        ::close(fd);
-        ::unlink(temporary.c_str());
-        return "Cannot write " + path.string() + ": " + systemReason(err);
+    return true;
+}
+
+}  // namespace
+
+std::string writeFileAtomically(const fs::path& path, std::span<const std::uint8_t> bytes,
+                                const AtomicWriteOptions& options) {
+    const fs::path target = writeTarget(path, options);
+    mode_t mode = 0;
+    if (const std::string refusal = checkReplaceable(target, mode); !refusal.empty()) {
+        return cannotWrite(target, refusal);
     }
-    if (::close(fd) != 0) {
-        int err = errno;
+    const fs::path temporary = temporaryBeside(target);
+    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
+                          mode != 0 ? 0600 : 0666);
+    if (fd < 0) return cannotWrite(target, systemReason(errno));
+    int err = 0;
+    const bool ok = writeAll(fd, bytes.data(), bytes.size(), err) &&
+                    (mode == 0 || ::fchmod(fd, mode) == 0 || (err = errno, false)) &&
+                    (::fsync(fd) == 0 || errno == EINVAL || (err = errno, false));
+    if (::close(fd) != 0 && ok) err = errno;
+    if (!ok || err != 0 || ::rename(temporary.c_str(), target.c_str()) != 0) {
+        if (err == 0) err = errno;
         ::unlink(temporary.c_str());
-        return "Cannot write " + path.string() + ": " + systemReason(err);
-    }
-    if (::rename(temporary.c_str(), path.c_str()) != 0) {
-        int err = errno;
-        ::unlink(temporary.c_str());
-        return "Cannot write " + path.string() + ": " + systemReason(err);
+        return cannotWrite(target, systemReason(err));
     }
     return {};
+}
+
+void removeStaleTemporaries(const fs::path& target) {
+    const std::string prefix = temporaryPrefix(target);
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(target.parent_path(), ec)) {
+        const std::string name = entry.path().filename().string();
+        if (name.compare(0, prefix.size(), prefix) != 0) continue;
+        const std::string rest = name.substr(prefix.size());
+        const auto dash = rest.find('-');
+        if (dash == std::string::npos || dash == 0) continue;
+        char* end = nullptr;
+        const long pid = std::strtol(rest.c_str(), &end, 10);
+        if (end != rest.c_str() + dash || pid <= 0) continue;
+        if (::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) continue;
+        std::error_code removeError;
+        if (!entry.is_symlink(removeError) && entry.is_regular_file(removeError)) {
+            fs::remove(entry.path(), removeError);
+        }
+    }
 }
 
 bool readWholeFile(const fs::path& path, std::string& bytes, std::string& error,
@@ -98,18 +151,34 @@ bool readWholeFile(const fs::path& path, std::string& bytes, std::string& error,
 }
 
 PendingFile::PendingFile(fs::path target)
-    : target_(std::move(target)), temporary_(temporaryBeside(target_)) {}
+    : target_(std::move(target)), temporary_(temporaryBeside(target_)) {
+    const int fd =
+        ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+    if (fd < 0) {
+        error_ = cannotWrite(target_, systemReason(errno));
+        return;
+    }
+    ::close(fd);
+}
 
 PendingFile::~PendingFile() {
-    if (!committed_) {
+    if (!committed_ && error_.empty()) {
         std::error_code ec;
         fs::remove(temporary_, ec);
     }
 }
 
 std::string PendingFile::commit() {
-    if (::rename(temporary_.c_str(), target_.c_str()) != 0) {
-        return "Cannot write " + target_.string() + ": " + systemReason(errno);
+    if (!error_.empty()) return error_;
+    mode_t mode = 0;
+    if (const std::string refusal = checkReplaceable(target_, mode); !refusal.empty()) {
+        return cannotWrite(target_, refusal);
+    }
+    // The new file gets the old one's permissions (a new one was made with
+    // the usual ones).
+    if ((mode != 0 && ::chmod(temporary_.c_str(), mode) != 0) ||
+        ::rename(temporary_.c_str(), target_.c_str()) != 0) {
+        return cannotWrite(target_, systemReason(errno));
     }
     committed_ = true;
     return {};

@@ -9,6 +9,8 @@
 #include <filesystem>
 #include <stdexcept>
 
+#include "tools/AtomicFile.h"
+
 namespace zadaravod {
 namespace fs = std::filesystem;
 
@@ -47,15 +49,24 @@ bool sameFile(const std::string& a, const std::string& b) {
     return fs::equivalent(a, b, ec) && !ec;
 }
 
+/// Copies one file onto `target` through a temporary file renamed into
+/// place: a symbolic link standing at `target` is replaced, never followed.
 void copyOneFile(const std::string& source, const std::string& target, bool overwrite) {
-    if (sameFile(source, target)) return;  // already in place: nothing to copy
     std::error_code ec;
-    const auto options =
-        overwrite ? fs::copy_options::overwrite_existing : fs::copy_options::none;
-    if (!fs::copy_file(source, target, options, ec) || ec) {
-        const int code = ec ? ec.value() : EEXIST;
+    // Already in place: nothing to copy (a link to the source is no copy).
+    if (!fs::is_symlink(target, ec) && sameFile(source, target)) return;
+    if (!overwrite && fs::exists(fs::symlink_status(target, ec))) {
+        throw CopyFailure{std::strerror(EEXIST), EEXIST};
+    }
+    PendingFile pending(target);
+    if (!pending.error().empty()) throw CopyFailure{pending.error(), EIO};
+    if (!fs::copy_file(source, pending.temporaryPath(), fs::copy_options::overwrite_existing, ec) ||
+        ec) {
+        const int code = ec ? ec.value() : EIO;
         throw CopyFailure{std::strerror(code), code};
     }
+    const std::string error = pending.commit();
+    if (!error.empty()) throw CopyFailure{error, EIO};
 }
 
 void copyFolderContents(const std::string& source, const std::string& target, bool overwrite) {

@@ -2,9 +2,9 @@
 
 #include <filesystem>
 
+#include "ProjectFixtures.h"
 #include "app/Editor.h"
 #include "model/ProjectFile.h"
-#include "ProjectFixtures.h"
 #include "model/ScriptedUserInterface.h"
 #include "support/TempDir.h"
 
@@ -36,7 +36,7 @@ struct RecordingView : EditorView {
 };
 
 class ProjectFlows : public ::testing::Test {
-protected:
+  protected:
     test::TempDir dir;
     ScriptedUserInterface ui;
     RecordingView view;
@@ -113,6 +113,7 @@ TEST_F(ProjectFlows, OpenRestoresWhatWasSavedAndRebasesPaths) {
     p.equation.listOfKey[0] = 42;
     editor.setFlashSize(2);
     ASSERT_TRUE(editor.saveProject());
+    ASSERT_TRUE(editor.closeProject());
 
     // Move the whole folder: the stored paths are not used after loading.
     const fs::path moved = dir / "moved";
@@ -120,7 +121,6 @@ TEST_F(ProjectFlows, OpenRestoresWhatWasSavedAndRebasesPaths) {
     fs::rename(dir / "demo.winproj", moved / "demo.winproj");
     const std::string movedFile = (moved / "demo.winproj" / "demo.winproj").string();
 
-    editor.closeProject();
     ASSERT_TRUE(open(movedFile));
     const Project& q = editor.project();
     const std::string folder = movedFile + ".sound";
@@ -186,7 +186,7 @@ TEST_F(ProjectFlows, ModeFiveLeavesNoCheckMarkAndDisablesMusic) {
 TEST_F(ProjectFlows, AFileThatDoesNotLoadLeavesNoProjectOpenAndIsUntouched) {
     const std::string good = newProject("good.winproj");
     editor.project().library.addTail(CSound::silence(10));
-    editor.saveProject();
+    ASSERT_TRUE(editor.closeProject());
     const std::string bytes = test::readFile(good);
     const std::string truncated = bytes.substr(0, bytes.size() - 3);
     test::writeFile(good, truncated);

@@ -83,42 +83,6 @@ public:
     }
 };
 
-/// Answers the open-file dialog once with a given path and hands every other
-/// request to the real user interface.
-class GivenOpenFile : public UserInterface {
-public:
-    GivenOpenFile(UserInterface& real, std::string path) : real_(real), path_(std::move(path)) {}
-    void message(const std::string& t, const std::string& c, Icon i) override {
-        real_.message(t, c, i);
-    }
-    std::optional<std::string> chooseSaveFile(const FileDialogRequest& r) override {
-        return real_.chooseSaveFile(r);
-    }
-    std::optional<std::string> chooseOpenFile(const FileDialogRequest& r) override {
-        if (path_.empty()) return real_.chooseOpenFile(r);
-        return std::exchange(path_, std::string());
-    }
-    std::optional<std::vector<std::string>> chooseOpenFiles(const FileDialogRequest& r) override {
-        return real_.chooseOpenFiles(r);
-    }
-    std::optional<std::string> chooseFolder(const std::string& t, const std::string& s) override {
-        return real_.chooseFolder(t, s);
-    }
-    bool copyFolder(const std::string& s, const std::string& d) override {
-        return real_.copyFolder(s, d);
-    }
-    int confirmDelete() override { return real_.confirmDelete(); }
-    int chooseLibrarySound(const CSoundList& l) override { return real_.chooseLibrarySound(l); }
-    int chooseSilence(int w) override { return real_.chooseSilence(w); }
-    int chooseSamplingRate(int r) override { return real_.chooseSamplingRate(r); }
-    void status(const std::string& t) override { real_.status(t); }
-    void progress(int p) override { real_.progress(p); }
-
-private:
-    UserInterface& real_;
-    std::string path_;
-};
-
 /// Pixels of one dialog unit of the window template, across and down.
 constexpr double kUnitX = 1.5;
 constexpr double kUnitY = 1.625;
@@ -497,23 +461,7 @@ QAction* CLK_AppDlg::commandAction(int id) const {
 }
 
 bool CLK_AppDlg::openProjectFile(const std::string& path) {
-    // The flows hold a reference to ui_, so the given path goes in through
-    // its answer hook and everything else still reaches the user.
-    UserInterface* previous = ui_.testAnswers();
-    QtUserInterface real(this);
-    real.setTestAnswers(previous);
-    // A project folder stands for the project file inside it.
-    std::string file = path;
-    std::error_code ec;
-    if (std::filesystem::is_directory(file, ec)) {
-        while (file.size() > 1 && file.back() == '/') file.pop_back();
-        file += "/" + std::filesystem::path(file).filename().string();
-    }
-    GivenOpenFile given(real, file);
-    ui_.setTestAnswers(&given);
-    const bool opened = editor_->openProject();
-    ui_.setTestAnswers(previous);
-    return opened;
+    return editor_->openProjectFile(path);
 }
 
 bool CLK_AppDlg::runCommand(int id) {

@@ -16,7 +16,6 @@ std::string formatted(const char* format, long value) {
 
 }  // namespace
 
-std::string listNumberText(int n) { return formatted("%02lxH", n); }
 
 std::string silenceLengthText(int durationMs) {
     if (durationMs < 1000 || durationMs % 1000 != 0) return formatted("%ld ms", durationMs);

@@ -8,10 +8,6 @@
 
 namespace zadaravod {
 
-/// The text of list number n (0..219) in the list-number combo and list box:
-/// lower-case hexadecimal, two digits, then "H" ("00H", "0aH", "dbH").
-std::string listNumberText(int n);
-
 /// The six cells of a library or background music row for record `r` at
 /// 0-based `row`: "No.", "Wav", "Sampling rate", "Bit", "Track", "Time".
 std::array<std::string, 6> libraryRowTexts(const CSound& r, int row);
