@@ -20,6 +20,7 @@ extern "C" {
 #include <vector>
 
 #include "tools/AtomicFile.h"
+#include "tools/WavFile.h"
 
 namespace zadaravod {
 namespace fs = std::filesystem;
@@ -163,83 +164,6 @@ WavProbe readWavHeader(const std::string& path, AudioInfo& info) {
     return WavProbe::NotWav;
 }
 
-// ---------------------------------------------------------------- WAV writer
-
-void put32(unsigned char* p, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) p[i] = static_cast<unsigned char>(v >> (8 * i));
-}
-void put16(unsigned char* p, std::uint16_t v) {
-    p[0] = static_cast<unsigned char>(v);
-    p[1] = static_cast<unsigned char>(v >> 8);
-}
-
-/// The canonical 44-byte header of a 16-bit mono PCM WAV file.
-std::array<unsigned char, 44> wavHeader(int rate, std::uint32_t dataBytes) {
-    std::array<unsigned char, 44> h{};
-    std::memcpy(h.data(), "RIFF", 4);
-    put32(h.data() + 4, 36 + dataBytes);
-    std::memcpy(h.data() + 8, "WAVEfmt ", 8);
-    put32(h.data() + 16, 16);
-    put16(h.data() + 20, 1);
-    put16(h.data() + 22, 1);
-    put32(h.data() + 24, static_cast<std::uint32_t>(rate));
-    put32(h.data() + 28, static_cast<std::uint32_t>(rate) * 2);
-    put16(h.data() + 32, 2);
-    put16(h.data() + 34, 16);
-    std::memcpy(h.data() + 36, "data", 4);
-    put32(h.data() + 40, dataBytes);
-    return h;
-}
-
-/// Streams 16-bit samples into the temporary file of a PendingFile.
-class WavSink {
-  public:
-    WavSink(const std::string& output, int rate) : pending_(output), rate_(rate) {
-        file_.open(pending_.temporaryPath(), std::ios::binary | std::ios::trunc);
-        const auto h = wavHeader(rate_, 0);
-        file_.write(reinterpret_cast<const char*>(h.data()), h.size());
-    }
-
-    bool opened() const { return file_.good(); }
-
-    /// Appends samples; false when the file would outgrow what a WAV can hold.
-    bool write(const std::int16_t* samples, std::size_t count) {
-        constexpr std::uint64_t kMaxData = std::numeric_limits<std::uint32_t>::max() - 36;
-        if (frames_ + count > kMaxData / 2) return false;
-        buffer_.resize(count * 2);
-        for (std::size_t i = 0; i < count; ++i) {
-            put16(buffer_.data() + 2 * i, static_cast<std::uint16_t>(samples[i]));
-        }
-        file_.write(reinterpret_cast<const char*>(buffer_.data()),
-                    static_cast<std::streamsize>(buffer_.size()));
-        frames_ += count;
-        return true;
-    }
-
-    std::uint64_t frames() const { return frames_; }
-
-    /// Fills in the header, closes and renames the file over the output.
-    std::string finish() {
-        const auto h = wavHeader(rate_, static_cast<std::uint32_t>(frames_ * 2));
-        file_.seekp(0);
-        file_.write(reinterpret_cast<const char*>(h.data()), h.size());
-        file_.flush();
-        const bool good = file_.good();
-        file_.close();
-        if (!good || file_.fail()) {
-            return pending_.targetPath().string() + ": cannot be written (disk full?)";
-        }
-        return pending_.commit();
-    }
-
-  private:
-    PendingFile pending_;
-    std::ofstream file_;
-    int rate_;
-    std::uint64_t frames_ = 0;
-    std::vector<unsigned char> buffer_;
-};
-
 // ---------------------------------------------------------------- resampler
 
 /// Mixes to mono and resamples with soxr; set up for the layout, format and
@@ -256,7 +180,7 @@ class MonoResampler {
     MonoResampler& operator=(const MonoResampler&) = delete;
 
     /// Converts one decoded frame, passing the output to `sink`.
-    std::string push(const AVFrame* frame, WavSink& sink) {
+    std::string push(const AVFrame* frame, WavWriter& sink) {
         if (!swr_ || frame->format != inFormat_ || frame->sample_rate != inRate_ ||
             av_channel_layout_compare(&frame->ch_layout, &frameLayout_) != 0) {
             if (swr_) {
@@ -268,7 +192,7 @@ class MonoResampler {
     }
 
     /// Emits what the filter still holds at the end of the stream.
-    std::string drain(WavSink& sink) {
+    std::string drain(WavWriter& sink) {
         if (!swr_) return {};
         std::string e = run(nullptr, 0, sink);
         swr_.reset();
@@ -310,7 +234,7 @@ class MonoResampler {
         return {};
     }
 
-    std::string run(const std::uint8_t** in, int count, WavSink& sink) {
+    std::string run(const std::uint8_t** in, int count, WavWriter& sink) {
         for (;;) {
             const int room = swr_get_out_samples(swr_.get(), count);
             if (room < 0) return "the resampler failed (" + avError(room) + ")";
@@ -320,7 +244,7 @@ class MonoResampler {
                 swr_convert(swr_.get(), outPlanes, static_cast<int>(out_.size()), in, count);
             if (got < 0) return "the resampler failed (" + avError(got) + ")";
             if (got > 0 && !sink.write(out_.data(), static_cast<std::size_t>(got))) {
-                return "the result would be too long for a WAV file";
+                return sink.error();
             }
             // Input is consumed in one call; when draining, call until empty.
             if (in != nullptr || got == 0) return {};
@@ -406,9 +330,9 @@ ConversionResult convertToMonoWav(const std::string& source, const std::string& 
         return result;
     }
 
-    WavSink sink(output, rate);
-    if (!sink.opened()) {
-        result.error = output + ": cannot be created";
+    WavWriter sink(output, rate);
+    if (!sink.error().empty()) {
+        result.error = sink.error();
         return result;
     }
     MonoResampler resampler(rate);
@@ -442,11 +366,11 @@ ConversionResult convertToMonoWav(const std::string& source, const std::string& 
         result.error = source + ": " + failure;
         return result;
     }
-    if (sink.frames() == 0) {
+    if (sink.samplesWritten() == 0) {
         result.error = source + ": the file holds no audio samples";
         return result;
     }
-    result.frames = sink.frames();
+    result.frames = sink.samplesWritten();
     if (std::string e = sink.finish(); !e.empty()) {
         result.error = e;
         return result;

@@ -2,6 +2,7 @@
 
 #include "audio/AudioLayer.h"
 #include "audio/SamplingRates.h"
+#include "model/MemoryGauge.h"
 
 namespace zadaravod {
 
@@ -13,6 +14,22 @@ bool runConversionTool(UserInterface& ui) {
 
     const int rate = ui.chooseSamplingRate(kSupportedRates.back());
     if (rate <= 0) return false;
+
+    // Bounded before any work: the result is for the flash, so a source too
+    // long for the largest flash at this rate is refused with the figures.
+    AudioInfo info;
+    std::string error;
+    if (!readAudioInfo(*source, info, error)) {
+        ui.message("MP3/WMA to WAV Convert failed: " + error, kAppCaption,
+                   UserInterface::Icon::Error);
+        return false;
+    }
+    if (const std::string tooLong = checkFitsLargestFlash(*source, info.lengthSeconds, rate);
+        !tooLong.empty()) {
+        ui.message("MP3/WMA to WAV Convert failed: " + tooLong, kAppCaption,
+                   UserInterface::Icon::Error);
+        return false;
+    }
 
     FileDialogRequest save;
     save.filter = kConvertOutputFilter;

@@ -156,10 +156,14 @@ remove->callback([&ctx] {
                                         " in the library; give 1.." + std::to_string(count) + ".");
             return false;
         }
+        const std::size_t before = project.library.count();
         const std::string name = project.library.at(static_cast<std::size_t>(args.number - 1)).name;
         ctx.ui.confirmAnswers.push_back(kConfirmYes);
         const bool done = deleteLibrarySound(project, ctx.ui, args.number - 1);
-        std::cout << "Removed " << name << ".\n";
+        for (const std::string& line : ctx.ui.statusLines) std::cout << line << "\n";
+        if (project.library.count() < before && ctx.ui.statusLines.empty()) {
+            std::cout << "Removed " << name << ".\n";
+        }
         return done;
     });
 });

@@ -19,7 +19,11 @@ struct Arguments {
     std::string image;
     bool json = false;
     std::string extract;
+    bool force = false;
 };
+
+/// What --extract may write without --force.
+constexpr std::uint64_t kExtractBudget = std::uint64_t{256} << 20;
 
 nlohmann::json toJson(const image::ImageReading& r) {
     using nlohmann::json;
@@ -135,6 +139,8 @@ void addImageCommands(CLI::App& app, Context& ctx) {
     inspect->add_flag("--json", args.json, "Print the reading as JSON");
     inspect->add_option("--extract", args.extract,
                         "Write every sound and every non-empty list as WAV files into this folder");
+    inspect->add_flag("--force", args.force,
+                      "With --extract: write even when the files would pass 256 MB in all");
     inspect->callback([&ctx] {
         std::string bytes, error;
         if (!readWholeFile(args.image, bytes, error, std::uintmax_t{1} << 30)) {
@@ -153,8 +159,15 @@ void addImageCommands(CLI::App& app, Context& ctx) {
         }
         std::vector<std::string> problems = reading.problems;
         if (whole && !args.extract.empty()) {
-            const auto more = image::extractImage(data, reading, args.extract);
-            problems.insert(problems.end(), more.begin(), more.end());
+            const std::uint64_t planned = image::extractionBytes(reading);
+            if (planned > kExtractBudget && !args.force) {
+                problems.push_back("The extraction would write " + std::to_string(planned >> 20) +
+                                   " MB of WAV files, more than the 256 MB allowed; nothing was "
+                                   "written. Give --force to write them anyway.");
+            } else {
+                const auto more = image::extractImage(data, reading, args.extract);
+                problems.insert(problems.end(), more.begin(), more.end());
+            }
         }
         for (const auto& p : problems) std::cerr << p << "\n";
         if (!problems.empty()) ctx.exitCode = kExitRefused;

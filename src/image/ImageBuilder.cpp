@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <atomic>
 #include <filesystem>
+#include <optional>
 #include <thread>
 
 #include "image/ImageFormat.h"
@@ -55,6 +56,60 @@ bool readElement(const std::string& elementPath, const std::string& soundName,
     element = toBytes(bytes);
     return true;
 }
+
+/// "" when every library sound can go into the image: a rate the sound
+/// table can code, and a file that lies inside the project folder (a link
+/// to a file elsewhere would make the build read it). Else the message.
+std::string checkLibrarySounds(const Project& project) {
+    std::error_code ec;
+    const fs::path projectFolder = fs::weakly_canonical(folderOf(project.projectFilePath), ec);
+    int number = 0;
+    for (const CSound& s : project.library) {
+        if (++number > kLibraryCapacity) break;
+        const std::string soundName = "sound " + std::to_string(number) + " \"" + s.name + "\"";
+        if (!hasRateCode(s.sampleRate)) {
+            return "The build stopped: " + soundName + " is recorded at " +
+                   std::to_string(s.sampleRate) +
+                   " Hz, a rate the chip cannot play (it plays 4000, 6000, ... 22000 Hz in "
+                   "steps of 2000). Convert it to one of these rates, load it again and build "
+                   "again.";
+        }
+        if (fs::is_symlink(s.filePath, ec)) {
+            const fs::path target = fs::weakly_canonical(s.filePath, ec);
+            const auto [end, rest] = std::mismatch(projectFolder.begin(), projectFolder.end(),
+                                                   target.begin(), target.end());
+            if (ec || end != projectFolder.end()) {
+                return "The build stopped: " + soundName +
+                       " is a link to a file outside the project folder (" + target.string() +
+                       "). Put a copy of the file into the sound folder instead.";
+            }
+        }
+    }
+    return {};
+}
+
+/// A private scratch folder (mkdtemp, readable by the user alone), removed
+/// with its content when the object goes.
+class ScratchFolder {
+  public:
+    ScratchFolder() {
+        std::error_code ec;
+        std::string pattern = (fs::temp_directory_path(ec) / "zadaravod-XXXXXX").string();
+        if (ec) pattern = "/tmp/zadaravod-XXXXXX";
+        if (::mkdtemp(pattern.data()) != nullptr) path_ = pattern;
+    }
+    ~ScratchFolder() {
+        std::error_code ec;
+        if (!path_.empty()) fs::remove_all(path_, ec);
+    }
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+    /// "" when no folder could be made.
+    const fs::path& path() const { return path_; }
+
+  private:
+    fs::path path_;
+};
 
 }  // namespace
 
@@ -169,6 +224,12 @@ bool buildImage(Project& project, const AppPaths& paths, UserInterface& ui,
         }
     }
 
+    error = checkLibrarySounds(project);
+    if (!error.empty()) {
+        fail(ui, error);
+        return false;
+    }
+
     std::string chipCode;
     if (!readWholeFile(paths.chipCodePath(), chipCode, error, std::uintmax_t{1} << 24)) {
         fail(ui, "The build stopped: the chip code file cannot be read: " + error);
@@ -223,11 +284,13 @@ bool buildImage(Project& project, const AppPaths& paths, UserInterface& ui,
             "sound " + std::to_string(i + 1) + " \"" + sounds[i]->name + "\"";
         // A failed conversion stops the build even when an element file of an
         // earlier run lies beside the WAV: that one is not this sound's.
-        const bool ok =
-            outcomes[i].result != 0
-                ? readElement(elementPath, soundName, elements[i], ui)
-                : (fail(ui, "The build stopped: the conversion of " + soundName + " failed."),
-                   false);
+        const std::string reason =
+            outcomes[i].reason.empty() ? std::string() : ": " + outcomes[i].reason;
+        const bool ok = outcomes[i].result != 0
+                            ? readElement(elementPath, soundName, elements[i], ui)
+                            : (fail(ui, "The build stopped: the conversion of " + soundName +
+                                            " failed" + reason + "."),
+                               false);
         if (!ok) {
             removeOutputs(0, outcomes);
             return false;
@@ -241,24 +304,16 @@ bool buildImage(Project& project, const AppPaths& paths, UserInterface& ui,
     std::vector<std::uint8_t> silence;
     {
         std::string wav = paths.silencePath();
-        fs::path scratch;
+        std::optional<ScratchFolder> scratch;
         if (::access(paths.appFolder.c_str(), W_OK) != 0 && fs::is_regular_file(wav)) {
+            scratch.emplace();
             std::error_code ec;
-            scratch =
-                fs::temp_directory_path(ec) / ("zadaravod-silence-" + std::to_string(::getpid()));
-            fs::create_directories(scratch, ec);
-            if (!ec)
-                fs::copy_file(wav, scratch / "silence10ms.wav",
-                              fs::copy_options::overwrite_existing, ec);
-            if (!ec) wav = (scratch / "silence10ms.wav").string();
-        }
-        struct Cleanup {
-            fs::path folder;
-            ~Cleanup() {
-                std::error_code ec;
-                if (!folder.empty()) fs::remove_all(folder, ec);
+            const fs::path copy = scratch->path() / "silence10ms.wav";
+            if (!scratch->path().empty() &&
+                fs::copy_file(wav, copy, fs::copy_options::overwrite_existing, ec)) {
+                wav = copy.string();
             }
-        } cleanup{scratch};
+        }
         const ConversionOutcome outcome = runConverter(paths.converterPath(), wav);
         const std::string elementPath = reportConversion(outcome, wav, ui);
         if (elementPath.empty()) return false;

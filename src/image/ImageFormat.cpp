@@ -81,6 +81,12 @@ std::array<std::uint8_t, 2> ratePair(std::int32_t sampleRate) {
     return {0x90, 0x7F};
 }
 
+bool hasRateCode(std::int32_t sampleRate) {
+    for (const RateRow& r : kRates)
+        if (r.rate == sampleRate) return true;
+    return false;
+}
+
 std::int32_t rateOfPair(std::uint8_t prescaler, std::uint8_t count) {
     for (const RateRow& r : kRates)
         if (r.prescaler == prescaler && r.count == count) return r.rate;

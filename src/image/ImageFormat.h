@@ -67,6 +67,8 @@ std::string listCaption(int list);
 /// The rate pair (prescaler code, count) of a sampling rate; 0x90 0x7F for
 /// rates the table does not hold.
 std::array<std::uint8_t, 2> ratePair(std::int32_t sampleRate);
+/// True when the sound table has a rate pair for `sampleRate`.
+bool hasRateCode(std::int32_t sampleRate);
 /// The rate of a pair of the table, or 0 when the pair is not in it.
 std::int32_t rateOfPair(std::uint8_t prescaler, std::uint8_t count);
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 
 #include "image/ImageFormat.h"
 #include "model/AppPaths.h"
@@ -245,17 +246,22 @@ int playRate(const SoundEntry& s) {
 constexpr std::uint64_t kMaxRenderedSamples = std::uint64_t{1} << 27;
 }  // namespace
 
-bool renderPlaylist(std::span<const std::uint8_t> bytes, const ImageReading& reading, int list,
-                    std::vector<std::int16_t>& samples, int& rate, std::string& error) {
-    const auto& items = reading.playlists[static_cast<std::size_t>(list)];
-    rate = 0;
-    for (const PlaylistItem& it : items)
+namespace {
+
+/// The rate a list plays at: the highest among its sounds (8000 without any).
+int listRate(const ImageReading& reading, int list) {
+    int rate = 0;
+    for (const PlaylistItem& it : reading.playlists[static_cast<std::size_t>(list)])
         if (it.isSound)
             rate =
                 std::max(rate, playRate(reading.sounds[static_cast<std::size_t>(it.soundIndex)]));
-    if (rate == 0) rate = 8000;
+    return rate == 0 ? 8000 : rate;
+}
+
+/// The samples list `list` renders to at `rate`.
+std::uint64_t listSamples(const ImageReading& reading, int list, int rate) {
     std::uint64_t total = 0;
-    for (const PlaylistItem& it : items) {
+    for (const PlaylistItem& it : reading.playlists[static_cast<std::size_t>(list)]) {
         if (it.isSound) {
             const SoundEntry& s = reading.sounds[static_cast<std::size_t>(it.soundIndex)];
             const std::uint64_t n = s.decodes ? s.element.sampleCount : 0;
@@ -265,14 +271,17 @@ bool renderPlaylist(std::span<const std::uint8_t> bytes, const ImageReading& rea
                 static_cast<std::uint64_t>(it.silenceMs) * static_cast<std::uint64_t>(rate) / 1000;
         }
     }
-    if (total > kMaxRenderedSamples) {
-        error = "List " + listCaption(list) + ": plays for " +
-                std::to_string(total / static_cast<std::uint64_t>(rate)) + " s, too long to render";
-        return false;
-    }
-    samples.clear();
-    samples.reserve(static_cast<std::size_t>(total));
-    for (const PlaylistItem& it : items) {
+    return total;
+}
+
+using SampleSink = std::function<bool(const std::int16_t*, std::size_t)>;
+
+/// Streams list `list` at `rate` into `sink`, one sound or a bounded block of
+/// silence at a time, so memory stays small however long the list plays.
+bool streamPlaylist(std::span<const std::uint8_t> bytes, const ImageReading& reading, int list,
+                    int rate, const SampleSink& sink, std::string& error) {
+    static const std::vector<std::int16_t> quiet(8192, 0);
+    for (const PlaylistItem& it : reading.playlists[static_cast<std::size_t>(list)]) {
         if (it.isSound) {
             element::DecodedElement d;
             if (!decodeSound(bytes, reading, it.soundIndex, d, error)) {
@@ -281,13 +290,53 @@ bool renderPlaylist(std::span<const std::uint8_t> bytes, const ImageReading& rea
             }
             const auto part = resample(
                 d.samples, playRate(reading.sounds[static_cast<std::size_t>(it.soundIndex)]), rate);
-            samples.insert(samples.end(), part.begin(), part.end());
+            if (!sink(part.data(), part.size())) return false;
         } else {
-            samples.insert(samples.end(),
-                           static_cast<std::size_t>(std::int64_t{it.silenceMs} * rate / 1000), 0);
+            auto left = static_cast<std::size_t>(std::int64_t{it.silenceMs} * rate / 1000);
+            while (left > 0) {
+                const std::size_t n = std::min(left, quiet.size());
+                if (!sink(quiet.data(), n)) return false;
+                left -= n;
+            }
         }
     }
     return true;
+}
+
+}  // namespace
+
+bool renderPlaylist(std::span<const std::uint8_t> bytes, const ImageReading& reading, int list,
+                    std::vector<std::int16_t>& samples, int& rate, std::string& error) {
+    rate = listRate(reading, list);
+    const std::uint64_t total = listSamples(reading, list, rate);
+    if (total > kMaxRenderedSamples) {
+        error = "List " + listCaption(list) + ": plays for " +
+                std::to_string(total / static_cast<std::uint64_t>(rate)) + " s, too long to render";
+        return false;
+    }
+    samples.clear();
+    samples.reserve(static_cast<std::size_t>(total));
+    return streamPlaylist(
+        bytes, reading, list, rate,
+        [&](const std::int16_t* p, std::size_t n) {
+            samples.insert(samples.end(), p, p + n);
+            return true;
+        },
+        error);
+}
+
+std::uint64_t extractionBytes(const ImageReading& reading) {
+    constexpr std::uint64_t kWavHeader = 44;
+    std::uint64_t total = 0;
+    for (int k = 0; k < reading.libraryCount; ++k) {
+        const SoundEntry& s = reading.sounds[static_cast<std::size_t>(k)];
+        if (s.decodes) total += kWavHeader + 2 * std::uint64_t{s.element.sampleCount};
+    }
+    for (int j = 0; j < kPlaylistCount; ++j) {
+        if (reading.playlists[static_cast<std::size_t>(j)].empty()) continue;
+        total += kWavHeader + 2 * listSamples(reading, j, listRate(reading, j));
+    }
+    return total;
 }
 
 std::vector<std::string> extractImage(std::span<const std::uint8_t> bytes,
@@ -315,14 +364,16 @@ std::vector<std::string> extractImage(std::span<const std::uint8_t> bytes,
     }
     for (int j = 0; j < kPlaylistCount; ++j) {
         if (reading.playlists[static_cast<std::size_t>(j)].empty()) continue;
-        std::vector<std::int16_t> samples;
-        int rate = 0;
-        std::string error;
-        if (!renderPlaylist(bytes, reading, j, samples, rate, error)) {
-            problems.push_back(error);
-            continue;
+        const int rate = listRate(reading, j);
+        WavWriter out(folder / ("list-" + listCaption(j) + ".wav"), rate);
+        std::string error = out.error();
+        if (error.empty() &&
+            !streamPlaylist(
+                bytes, reading, j, rate,
+                [&](const std::int16_t* p, std::size_t n) { return out.write(p, n); }, error)) {
+            if (error.empty()) error = out.error();
         }
-        error = writeWav16(folder / ("list-" + listCaption(j) + ".wav"), samples, rate, 1);
+        if (error.empty()) error = out.finish();
         if (!error.empty()) problems.push_back(error);
     }
     return problems;

@@ -78,9 +78,15 @@ bool decodeSound(std::span<const std::uint8_t> bytes, const ImageReading& readin
 bool renderPlaylist(std::span<const std::uint8_t> bytes, const ImageReading& reading, int list,
                     std::vector<std::int16_t>& samples, int& rate, std::string& error);
 
+/// The bytes extractImage() would write: the WAV files of every decodable
+/// library sound and every non-empty list.
+std::uint64_t extractionBytes(const ImageReading& reading);
+
 /// Writes sound-NNN.wav for every library sound and list-XXH.wav for every
-/// non-empty playlist into `folder` (created when missing). Returns the
-/// problems met; files that could be written are written.
+/// non-empty playlist into `folder` (created when missing). The lists are
+/// streamed, so memory stays bounded by the longest sound; callers bound
+/// the total with extractionBytes() first. Returns the problems met; files
+/// that could be written are written.
 std::vector<std::string> extractImage(std::span<const std::uint8_t> bytes,
                                       const ImageReading& reading,
                                       const std::filesystem::path& folder);

@@ -8,7 +8,17 @@ namespace zadaravod {
 
 namespace {
 using ConvertFunction = int (*)(const char*, const char*, const char*);
+using ReasonFunction = const char* (*)();
+
+template <typename Function>
+Function symbolAs(void* handle, const char* name) {
+    void* symbol = dlsym(handle, name);
+    Function f = nullptr;
+    static_assert(sizeof f == sizeof symbol);
+    if (symbol != nullptr) std::memcpy(&f, &symbol, sizeof f);
+    return f;
 }
+}  // namespace
 
 ConversionOutcome runConverter(const std::string& pluginPath, const std::string& wavPath) {
     ConversionOutcome outcome;
@@ -20,15 +30,16 @@ ConversionOutcome runConverter(const std::string& pluginPath, const std::string&
     }
     outcome.loaded = true;
     outcome.elementPath = wavPath + ".rbf";
-    void* symbol = dlsym(handle, "ConvertWAVToMDM");
     outcome.result = 1;  // a missing entry point counts as success
-    if (symbol != nullptr) {
+    if (const auto convert = symbolAs<ConvertFunction>(handle, "ConvertWAVToMDM")) {
         outcome.entryFound = true;
-        ConvertFunction convert = nullptr;
-        static_assert(sizeof convert == sizeof symbol);
-        std::memcpy(&convert, &symbol, sizeof convert);
         outcome.result =
             convert(wavPath.c_str(), outcome.elementPath.c_str(), outcome.elementPath.c_str());
+        const auto reason = symbolAs<ReasonFunction>(handle, "ZozazeZovevidizLastError");
+        if (outcome.result == 0 && reason != nullptr) {
+            const char* text = reason();
+            if (text != nullptr) outcome.reason = text;
+        }
     }
     dlclose(handle);
     return outcome;

@@ -14,6 +14,9 @@ struct ConversionOutcome {
     bool entryFound = false;  ///< ConvertWAVToMDM was found
     int result = 0;           ///< its result (non-zero = success); 1 when not called
     std::string loadError;    ///< the loader's reason when it did not load
+    /// Why the conversion failed, when the converter says
+    /// (ZozazeZovevidizLastError, an optional export); "" otherwise.
+    std::string reason;
 };
 
 /// Loads the plugin at `pluginPath`, calls ConvertWAVToMDM(wav, wav.rbf,

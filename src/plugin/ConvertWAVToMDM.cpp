@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdint>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -43,7 +44,22 @@ bool writeReplacing(const std::string& path, const std::uint8_t* bytes, std::siz
     return ok;
 }
 
+/// Why this thread's last conversion failed; "" after a success.
+thread_local std::string lastError;
+
+int failWith(std::string reason) {
+    lastError = std::move(reason);
+    return 0;
+}
+
 }  // namespace
+
+/// Why the calling thread's last ConvertWAVToMDM call failed, as a sentence a
+/// user can act on; "" after a success. Valid until the thread's next call.
+/// Callers look it up as an optional extra: other converters need not have it.
+extern "C" __attribute__((visibility("default"))) const char* ZozazeZovevidizLastError() {
+    return lastError.c_str();
+}
 
 /// Converts the WAV file `wav` (PCM 8 or 16 bits, mono or stereo, any rate)
 /// into a sound element written to `rbf`, and the same element as a C array
@@ -54,22 +70,32 @@ extern "C" __attribute__((visibility("default"))) int ConvertWAVToMDM(const char
                                                                       const char* rbf,
                                                                       const char* rbf2) {
     (void)rbf2;
-    if (wav == nullptr || rbf == nullptr || *wav == '\0' || *rbf == '\0') return 0;
+    lastError.clear();
+    if (wav == nullptr || rbf == nullptr || *wav == '\0' || *rbf == '\0') {
+        return failWith("no input or output file was named");
+    }
     try {
         std::vector<std::uint8_t> element;
         std::string error;
-        if (!zadaravod::element::encodeWavFile(wav, element, error)) return 0;
+        if (!zadaravod::element::encodeWavFile(wav, element, error)) return failWith(error);
         const std::string header = zadaravod::element::elementAsCArray(element, "sound_element");
         const std::string rbfPath = rbf;
-        if (!writeReplacing(rbfPath, element.data(), element.size())) return 0;
+        if (!writeReplacing(rbfPath, element.data(), element.size())) {
+            return failWith("the element file " + rbfPath + " cannot be written (" +
+                            std::strerror(errno) + ")");
+        }
         if (!writeReplacing(rbfPath + ".h", reinterpret_cast<const std::uint8_t*>(header.data()),
                             header.size())) {
+            const int err = errno;
             std::error_code ec;
             std::filesystem::remove(rbfPath, ec);
-            return 0;
+            return failWith("the element header " + rbfPath + ".h cannot be written (" +
+                            std::strerror(err) + ")");
         }
         return 1;
+    } catch (const std::exception& e) {
+        return failWith(e.what());  // no exception may cross the C boundary
     } catch (...) {
-        return 0;  // no exception may cross the C boundary
+        return failWith("the conversion failed");
     }
 }

@@ -8,7 +8,7 @@ namespace zadaravod {
 /// failure through its result and an error text/code the caller shows; it
 /// shows nothing itself.
 class CFileOperation {
-public:
+  public:
     CFileOperation() = default;
 
     /// Copies `source` (file or folder) into or onto `destination`. Returns
@@ -26,7 +26,7 @@ public:
     bool flag3 = false;
     int operation = -1;
 
-private:
+  private:
     std::string errorText_ = "No error";
     int errorCode_ = 0;
 };

@@ -1,6 +1,8 @@
 #include "tools/WavFile.h"
 
+#include <algorithm>
 #include <cstring>
+#include <limits>
 
 #include "tools/AtomicFile.h"
 
@@ -129,11 +131,9 @@ bool readWav(const std::filesystem::path& path, WavData& out, std::string& error
     return true;
 }
 
-std::vector<std::uint8_t> makeWav16(const std::vector<std::int16_t>& interleaved, int sampleRate,
-                                    int channels) {
+std::array<std::uint8_t, 44> wavHeader16(int sampleRate, int channels, std::uint32_t dataBytes) {
     std::vector<std::uint8_t> v;
-    const std::uint32_t dataBytes = static_cast<std::uint32_t>(interleaved.size() * 2);
-    v.reserve(44 + dataBytes);
+    v.reserve(44);
     v.insert(v.end(), {'R', 'I', 'F', 'F'});
     put32(v, 36 + dataBytes);
     v.insert(v.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
@@ -146,14 +146,68 @@ std::vector<std::uint8_t> makeWav16(const std::vector<std::int16_t>& interleaved
     put16(v, 16);
     v.insert(v.end(), {'d', 'a', 't', 'a'});
     put32(v, dataBytes);
+    std::array<std::uint8_t, 44> header{};
+    std::copy(v.begin(), v.end(), header.begin());
+    return header;
+}
+
+std::vector<std::uint8_t> makeWav16(const std::vector<std::int16_t>& interleaved, int sampleRate,
+                                    int channels) {
+    const auto dataBytes = static_cast<std::uint32_t>(interleaved.size() * 2);
+    const auto header = wavHeader16(sampleRate, channels, dataBytes);
+    std::vector<std::uint8_t> v(header.begin(), header.end());
+    v.reserve(44 + dataBytes);
     for (std::int16_t s : interleaved) put16(v, static_cast<std::uint16_t>(s));
     return v;
 }
 
 std::string writeWav16(const std::filesystem::path& path,
-                       const std::vector<std::int16_t>& interleaved, int sampleRate,
-                       int channels) {
+                       const std::vector<std::int16_t>& interleaved, int sampleRate, int channels) {
     return writeFileAtomically(path, makeWav16(interleaved, sampleRate, channels));
+}
+
+WavWriter::WavWriter(const std::filesystem::path& path, int sampleRate)
+    : pending_(path), rate_(sampleRate) {
+    error_ = pending_.error();
+    if (!error_.empty()) return;
+    file_.open(pending_.temporaryPath(), std::ios::binary | std::ios::trunc);
+    const auto h = wavHeader16(rate_, 1, 0);
+    file_.write(reinterpret_cast<const char*>(h.data()), h.size());
+    if (!file_) error_ = "Cannot write " + path.string();
+}
+
+bool WavWriter::write(const std::int16_t* samples, std::size_t count) {
+    constexpr std::uint64_t kMaxData = std::numeric_limits<std::uint32_t>::max() - 36;
+    if (!error_.empty()) return false;
+    if ((written_ + count) * 2 > kMaxData) {
+        error_ = pending_.targetPath().string() + ": too long for a WAV file (4 GiB at most)";
+        return false;
+    }
+    buffer_.clear();
+    buffer_.reserve(count * 2);
+    for (std::size_t i = 0; i < count; ++i) put16(buffer_, static_cast<std::uint16_t>(samples[i]));
+    file_.write(reinterpret_cast<const char*>(buffer_.data()),
+                static_cast<std::streamsize>(buffer_.size()));
+    if (!file_) {
+        error_ = pending_.targetPath().string() + ": cannot be written (disk full?)";
+        return false;
+    }
+    written_ += count;
+    return true;
+}
+
+std::string WavWriter::finish() {
+    if (!error_.empty()) return error_;
+    const auto h = wavHeader16(rate_, 1, static_cast<std::uint32_t>(written_ * 2));
+    file_.seekp(0);
+    file_.write(reinterpret_cast<const char*>(h.data()), h.size());
+    file_.flush();
+    const bool good = file_.good();
+    file_.close();
+    if (!good || file_.fail()) {
+        return pending_.targetPath().string() + ": cannot be written (disk full?)";
+    }
+    return pending_.commit();
 }
 
 }  // namespace zadaravod

@@ -1,9 +1,13 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
+
+#include "tools/AtomicFile.h"
 
 namespace zadaravod {
 
@@ -32,13 +36,40 @@ bool parseWav(const std::string& bytes, WavData& out, std::string& error);
 /// Reads and parses a WAV file; `error` names the file on failure.
 bool readWav(const std::filesystem::path& path, WavData& out, std::string& error);
 
+/// The canonical 44-byte header of a 16-bit PCM WAV file whose data chunk
+/// holds `dataBytes` bytes.
+std::array<std::uint8_t, 44> wavHeader16(int sampleRate, int channels, std::uint32_t dataBytes);
+
 /// The canonical 44-byte-header PCM WAV file for 16-bit samples.
 std::vector<std::uint8_t> makeWav16(const std::vector<std::int16_t>& interleaved, int sampleRate,
                                     int channels);
 
 /// Writes a 16-bit PCM WAV file atomically; returns an error text or "".
 std::string writeWav16(const std::filesystem::path& path,
-                       const std::vector<std::int16_t>& interleaved, int sampleRate,
-                       int channels);
+                       const std::vector<std::int16_t>& interleaved, int sampleRate, int channels);
+
+/// Streams 16-bit mono samples into a WAV file: the samples go to a
+/// temporary file beside `path`, which finish() completes and renames over
+/// `path`; a writer destroyed before finish() leaves nothing behind.
+class WavWriter {
+  public:
+    WavWriter(const std::filesystem::path& path, int sampleRate);
+    /// "" when the temporary file is open for writing, else why not.
+    const std::string& error() const { return error_; }
+    /// Appends samples; false when the file would outgrow what a WAV can
+    /// hold (4 GiB) or the write failed (see error()).
+    bool write(const std::int16_t* samples, std::size_t count);
+    std::uint64_t samplesWritten() const { return written_; }
+    /// Completes the header and renames the file into place; "" or the reason.
+    std::string finish();
+
+  private:
+    PendingFile pending_;
+    std::ofstream file_;
+    int rate_;
+    std::uint64_t written_ = 0;
+    std::string error_;
+    std::vector<std::uint8_t> buffer_;
+};
 
 }  // namespace zadaravod

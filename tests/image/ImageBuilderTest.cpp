@@ -280,7 +280,11 @@ TEST(BuildImage, StaleElementOfAFailedConversionIsNotUsed) {
     ScriptedUserInterface ui;
     EXPECT_FALSE(buildImage(p, app(), ui));
     ASSERT_EQ(ui.texts().size(), 3u);
-    EXPECT_EQ(ui.texts()[2], "The build stopped: the conversion of sound 1 \"s1.wav\" failed.");
+    // The converter's own reason is passed on, not a bare "failed".
+    EXPECT_EQ(
+        ui.texts()[2].rfind("The build stopped: the conversion of sound 1 \"s1.wav\" failed: ", 0),
+        0u);
+    EXPECT_NE(ui.texts()[2].find("not a WAV file"), std::string::npos);
     EXPECT_FALSE(fs::exists(p.imagePath()));
 }
 
