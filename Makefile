@@ -48,7 +48,7 @@ fuzz: setup-tests
 	    -DZADARAVOD_SANITIZE=ON -DZADARAVOD_FUZZ=ON -DZADARAVOD_TESTS=OFF -DZADARAVOD_BENCH=OFF \
 	    -DZADARAVOD_GUI=OFF $(CMAKE_FLAGS)
 	cmake --build $(BUILD)-fuzz -j$(JOBS) --target zadaravod_fuzzers
-	@scripts/run-fuzzers.sh $(BUILD)-fuzz $(FUZZ_SECONDS)
+	@scripts/run-fuzzers.sh $(BUILD)-fuzz $(FUZZ_SECONDS) $(BUILD)/fuzz-seeds
 
 bench: build
 	@scripts/run-benchmarks.sh $(BUILD)

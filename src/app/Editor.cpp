@@ -83,7 +83,7 @@ bool Editor::newProject() {
     if (!fs::create_directory(soundFolder, ec)) {
         error = "Cannot create the sound folder " + soundFolder + ": " + ec.message();
     } else {
-        error = lock_.acquire(path);
+        error = lock_.acquire(path, lockWait_);
     }
     Project created;
     if (error.empty()) {
@@ -174,7 +174,7 @@ bool Editor::loadProject(const std::string& file) {
     const std::string folder = folderOf(file);
     ProjectLock newLock;
     const bool reopening = sameFolder(folder, lock_.folder());
-    if (!reopening) error = newLock.acquire(folder.empty() ? std::string(".") : folder);
+    if (!reopening) error = newLock.acquire(folder.empty() ? std::string(".") : folder, lockWait_);
 
     std::string bytes;
     ProjectFileContent content;

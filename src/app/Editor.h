@@ -75,6 +75,8 @@ class Editor {
     /// Hands the lock of the open project's folder to the caller, which then
     /// keeps the project from other writers (the editor no longer does).
     ProjectLock takeLock() { return std::move(lock_); }
+    /// How long Open and New wait for another program to let go of a project.
+    void setLockWait(std::chrono::milliseconds wait) { lockWait_ = wait; }
 
     /// The control mode commands: set the mode, move the check mark, caption.
     void setControlMode(int mode);
@@ -100,6 +102,7 @@ class Editor {
     Project project_;
     std::string title_ = kStartTitle;
     ProjectLock lock_;
+    std::chrono::milliseconds lockWait_ = ProjectLock::kDefaultWait;
 };
 
 }  // namespace zadaravod

@@ -31,6 +31,7 @@ std::uint32_t addressAt(const std::vector<std::uint8_t>& img, int k) {
 std::vector<std::uint8_t> buildAndInspect(Project& p, ScriptedUserInterface& ui) {
     EXPECT_TRUE(buildImage(p, app(), ui)) << ::testing::PrintToString(ui.texts());
     const auto img = bytesOf(readFile(p.imagePath()));
+    test::keepFuzzSeed("fuzz_image_reader", readFile(p.imagePath()));
     ImageReading r;
     EXPECT_TRUE(readImage(img, r));
     EXPECT_TRUE(r.problems.empty()) << ::testing::PrintToString(r.problems);

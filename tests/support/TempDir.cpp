@@ -1,5 +1,6 @@
 #include "support/TempDir.h"
 
+#include <cstdint>
 #include <cstdlib>
 #include <fstream>
 #include <random>
@@ -44,6 +45,19 @@ std::string appDir() {
     std::string dir = env ? env : ZADARAVOD_APP_DIR;
     if (!dir.empty() && dir.back() != '/') dir += '/';
     return dir;
+}
+
+void keepFuzzSeed(const std::string& target, const std::string& bytes) {
+    // FNV-1a names the seed by its content, so reruns do not pile up copies.
+    std::uint64_t hash = 14695981039346656037ull;
+    for (const char c : bytes) {
+        hash ^= static_cast<unsigned char>(c);
+        hash *= 1099511628211ull;
+    }
+    const std::filesystem::path folder = std::filesystem::path(ZADARAVOD_FUZZ_SEED_DIR) / target;
+    std::error_code ec;
+    std::filesystem::create_directories(folder, ec);
+    if (!ec) writeFile(folder / (std::to_string(hash) + ".bin"), bytes);
 }
 
 }  // namespace zadaravod::test

@@ -8,7 +8,7 @@ namespace zadaravod::test {
 /// A fresh folder under the system's temporary folder, removed with all its
 /// content when the object goes.
 class TempDir {
-public:
+  public:
     TempDir();
     ~TempDir();
     TempDir(const TempDir&) = delete;
@@ -18,7 +18,7 @@ public:
     std::string str() const { return path_.string(); }
     std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
 
-private:
+  private:
     std::filesystem::path path_;
 };
 
@@ -28,5 +28,10 @@ void writeFile(const std::filesystem::path& path, const std::string& bytes);
 std::string readFile(const std::filesystem::path& path);
 /// The application folder of the build tree (with a trailing "/").
 std::string appDir();
+
+/// Keeps `bytes` as a seed for the fuzz target `target` (build folder
+/// fuzz-seeds/<target>/, read by scripts/run-fuzzers.sh), so the fuzzers
+/// start from real files the tests made.
+void keepFuzzSeed(const std::string& target, const std::string& bytes);
 
 }  // namespace zadaravod::test
