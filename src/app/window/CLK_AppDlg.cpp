@@ -780,7 +780,7 @@ std::vector<std::vector<QString>> libraryRows(const CSoundList& list) {
     std::vector<std::vector<QString>> rows;
     int i = 0;
     for (const CSound& r : list) {
-        const auto texts = libraryRowTexts(r, i++);
+        const auto texts = libraryViewRowTexts(r, i++);
         rows.emplace_back();
         for (const std::string& t : texts) rows.back().push_back(q(t));
     }
@@ -816,8 +816,10 @@ void CLK_AppDlg::fillBackgroundMusicView() {
 void CLK_AppDlg::updateMemoryGauge() {
     const int index = flashCombo_->currentIndex() >= 0 ? flashCombo_->currentIndex() : 0;
     const MemoryGauge gauge = computeMemoryGauge(project().library, index);
-    usagePane_->setText(q(gauge.usageText()));
-    lengthPane_->setText(q(gauge.lengthText()));
+    // Written by the window, not by the C library: its locale may put a comma
+    // before the decimals.
+    usagePane_->setText(q(memoryUsageText(gauge)));
+    lengthPane_->setText(q(trackLengthText(gauge)));
 }
 
 // --- timer, keys, close ----------------------------------------------------
