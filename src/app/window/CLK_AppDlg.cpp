@@ -744,6 +744,8 @@ void CLK_AppDlg::clearViews() {
     libraryView_->setRows({});
     playlistView_->setRows({});
     musicView_->setRows({});
+    // The gauge shows the empty library now, not the project that was left.
+    updateMemoryGauge();
 }
 
 void CLK_AppDlg::selectList(int n) {
