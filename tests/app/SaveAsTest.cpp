@@ -6,6 +6,7 @@
 #include <QMessageBox>
 #include <QProgressDialog>
 #include <QStatusBar>
+#include <QTest>
 #include <filesystem>
 
 #include "WhenShown.h"
@@ -32,7 +33,8 @@ QuestionSeen answer(QMessageBox* box, QMessageBox::StandardButton button) {
     seen.title = box->windowTitle();
     seen.text = box->text();
     seen.modalOnTop = QApplication::activeModalWidget() == box;
-    seen.hasFocus = QApplication::activeWindow() == box;
+    // The window system activates a new window a moment after showing it.
+    seen.hasFocus = QTest::qWaitFor([box] { return QApplication::activeWindow() == box; }, 2000);
     for (QWidget* w : QApplication::topLevelWidgets()) {
         if (qobject_cast<QProgressDialog*>(w) && w->isVisible()) seen.progressShown = true;
     }
