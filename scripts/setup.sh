@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the project needs to build, run and test.
-# Idempotent: when every package is present it only checks and returns.
+# Installs the Debian packages the project needs to build, run and test, and
+# with --with-tests generates the ru_RU.UTF-8 locale the window tests use.
+# Idempotent: when everything is present it only checks and returns.
 # Usage: scripts/setup.sh [--with-tests]
 set -euo pipefail
 
