@@ -42,7 +42,7 @@ CSoundLibraryDlg::CSoundLibraryDlg(const CSoundList& sounds, QWidget* parent)
     int number = 1;
     for (const CSound& sound : sounds_) {
         QStringList cells;
-        for (const std::string& text : libraryRowTexts(sound, number)) {
+        for (const std::string& text : pickerRowTexts(sound, number)) {
             cells << QString::fromStdString(text);
         }
         rows << new QTreeWidgetItem(cells);

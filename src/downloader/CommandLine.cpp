@@ -1,5 +1,7 @@
 #include "downloader/CommandLine.h"
 
+#include <cstdlib>
+
 namespace zadaravod::download {
 
 DownloaderArguments parseDownloaderArguments(const std::vector<std::string>& arguments) {
@@ -69,9 +71,28 @@ std::string downloaderUsage() {
            "  --programmer P  a flashrom programmer string (default ch341a_spi), e.g.\n"
            "                  \"dummy:emulate=SST25VF032B,image=chip.bin\"\n"
            "  --chip C        the chip name, when flashrom finds several that match\n"
-           "  --flashrom F    the flashrom program (default: flashrom on the PATH)\n"
+           "  --flashrom F    the flashrom program (default: flashrom on the PATH, else\n"
+           "                  in /usr/local/sbin, /usr/sbin or /sbin)\n"
            "  --verbose       print flashrom's output\n"
-           "Exit status: 0 written and verified, 1 failed, 2 bad arguments.\n";
+           "Exit status: 0 written and verified, 1 failed, 2 bad arguments, 3 no display\n"
+           "for the window.\n";
+}
+
+namespace {
+bool isSet(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr && *value != '\0';
+}
+}  // namespace
+
+bool displayNamed() {
+    return isSet("QT_QPA_PLATFORM") || isSet("DISPLAY") || isSet("WAYLAND_DISPLAY");
+}
+
+std::string noDisplayText() {
+    return "V31O_DivaD_EN: no display is available for the window (DISPLAY and WAYLAND_DISPLAY "
+           "are not set or cannot be reached).\nStart it inside a desktop session, or write "
+           "without a window:\n  V31O_DivaD_EN --write --programmer ch341a_spi <image>\n";
 }
 
 }  // namespace zadaravod::download

@@ -26,7 +26,15 @@ DownloaderArguments parseDownloaderArguments(const std::vector<std::string>& arg
 /// The usage text.
 std::string downloaderUsage();
 
-/// Exit statuses of the utility without a window.
-inline constexpr int kExitWritten = 0, kExitFailed = 1, kExitUsage = 2;
+/// Exit statuses of the utility without a window, and the one of the window
+/// when no display can be reached.
+inline constexpr int kExitWritten = 0, kExitFailed = 1, kExitUsage = 2, kExitNoDisplay = 3;
+
+/// Whether a window system is named by the environment: QT_QPA_PLATFORM,
+/// DISPLAY or WAYLAND_DISPLAY set and not empty.
+bool displayNamed();
+
+/// What the utility prints when its window cannot be shown.
+std::string noDisplayText();
 
 }  // namespace zadaravod::download

@@ -138,7 +138,8 @@ DownloadReport runDownload(const DownloadRequest& request, ProcessRunner& runner
         return fail(report,
                     "flashrom is not installed (no \"" +
                         (request.flashrom.empty() ? std::string("flashrom") : request.flashrom) +
-                        "\" program was found). Install it, for example with "
+                        "\" program was found on the PATH, in /usr/local/sbin, /usr/sbin "
+                        "or /sbin). Install it, for example with "
                         "\"sudo apt install flashrom\", and try again.");
     }
 

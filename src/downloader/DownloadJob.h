@@ -18,7 +18,7 @@ struct DownloadRequest {
     std::string imagePath;
     std::string programmer = kDefaultProgrammer;  ///< any flashrom programmer string
     std::string chip;      ///< flashrom chip name for -c; "" lets flashrom find it
-    std::string flashrom;  ///< the flashrom program; "" finds it on the PATH
+    std::string flashrom;  ///< the flashrom program; "" finds it (findProgram())
 };
 
 /// How a download ended. `message` says what happened and, on failure, what

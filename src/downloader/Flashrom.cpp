@@ -79,7 +79,12 @@ bool isExecutable(const std::string& path) {
 }
 }  // namespace
 
-std::string findProgram(const std::string& name, const std::string& pathVariable) {
+std::vector<std::string> systemProgramFolders() {
+    return {"/usr/local/sbin", "/usr/sbin", "/sbin"};
+}
+
+std::string findProgram(const std::string& name, const std::string& pathVariable,
+                        const std::vector<std::string>& moreFolders) {
     if (name.empty()) return {};
     if (name.find('/') != std::string::npos) return isExecutable(name) ? name : std::string();
     std::size_t start = 0;
@@ -95,12 +100,17 @@ std::string findProgram(const std::string& name, const std::string& pathVariable
         if (isExecutable(candidate)) return candidate;
         start = end + 1;
     }
+    for (const std::string& folder : moreFolders) {
+        if (folder.empty()) continue;
+        const std::string candidate = folder + "/" + name;
+        if (isExecutable(candidate)) return candidate;
+    }
     return {};
 }
 
 std::string findProgram(const std::string& name) {
     const char* path = std::getenv("PATH");
-    return findProgram(name, path ? path : "/usr/local/bin:/usr/bin:/bin:/usr/sbin:/sbin");
+    return findProgram(name, path ? path : "/usr/local/bin:/usr/bin:/bin", systemProgramFolders());
 }
 
 namespace {

@@ -34,10 +34,18 @@ class SystemProcessRunner : public ProcessRunner {
                       const LineSink& onLine) override;
 };
 
-/// The full path of an executable `name` found on the PATH (or `name` itself
-/// when it holds a "/" and is executable); "" when there is none.
-std::string findProgram(const std::string& name, const std::string& pathVariable);
-/// Same, with the PATH of this process.
+/// The folders searched after the PATH: where Debian installs programs meant
+/// for the administrator (flashrom goes to /usr/sbin), which an ordinary
+/// user's PATH does not name.
+std::vector<std::string> systemProgramFolders();
+
+/// The full path of an executable `name` found in the folders of
+/// `pathVariable` (a PATH value; an empty entry is the current folder), else
+/// in `moreFolders`, in that order; `name` itself when it holds a "/" and is
+/// executable; "" when there is none.
+std::string findProgram(const std::string& name, const std::string& pathVariable,
+                        const std::vector<std::string>& moreFolders);
+/// Same, with the PATH of this process and systemProgramFolders().
 std::string findProgram(const std::string& name);
 
 /// flashrom's command lines. `programmer` is any flashrom programmer string

@@ -3,6 +3,8 @@
 // window with the image given as its parameter.
 #include <QApplication>
 
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <iostream>
 
@@ -24,6 +26,19 @@ class ConsoleObserver : public zadaravod::download::DownloadObserver {
   private:
     bool verbose_;
 };
+
+/// While the Qt application starts, a platform plugin that cannot connect
+/// (a DISPLAY that names no reachable server) ends the process with the
+/// utility's message instead of Qt's abort and its core dump.
+void startupMessageHandler(QtMsgType type, const QMessageLogContext&, const QString& text) {
+    if (type == QtFatalMsg) {
+        std::fputs(zadaravod::download::noDisplayText().c_str(), stderr);
+        std::fprintf(stderr, "(%s)\n", text.toLocal8Bit().constData());
+        std::fflush(stderr);
+        std::_Exit(zadaravod::download::kExitNoDisplay);
+    }
+    std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+}
 
 std::vector<std::string> argumentsOf(int argc, char** argv) {
     std::vector<std::string> args;
@@ -58,7 +73,13 @@ int main(int argc, char** argv) {
         return report.ok ? kExitWritten : kExitFailed;
     }
 
+    if (!displayNamed()) {
+        std::cerr << noDisplayText();
+        return kExitNoDisplay;
+    }
+    const QtMessageHandler previous = qInstallMessageHandler(startupMessageHandler);
     QApplication app(argc, argv);  // takes Qt's own options out of argv
+    qInstallMessageHandler(previous);
     const DownloaderArguments args = parseDownloaderArguments(argumentsOf(argc, argv));
     if (!args.error.empty()) {
         std::cerr << args.error << '\n' << downloaderUsage();

@@ -34,27 +34,37 @@ std::vector<std::pair<QString, bool>> items(const QMenu* menu) {
 
 TEST_F(WindowTest, ContextMenusAreGrayWithoutAProject) {
     std::unique_ptr<QMenu> lib(window->libraryView()->makeContextMenu(window.get()));
-    EXPECT_EQ(items(lib.get()), (std::vector<std::pair<QString, bool>>{
-                                    {"&Загрузить", false}, {"&Удалить", false},
-                                    {"&Очистить", false}, {"-", true},
-                                    {"&Воспроизвести", false}}));
+    EXPECT_EQ(items(lib.get()), (std::vector<std::pair<QString, bool>>{{"&Загрузить", false},
+                                                                       {"&Удалить", false},
+                                                                       {"&Очистить", false},
+                                                                       {"-", true},
+                                                                       {"&Воспроизвести", false}}));
     std::unique_ptr<QMenu> music(window->musicView()->makeContextMenu(window.get()));
-    EXPECT_EQ(items(music.get()), (std::vector<std::pair<QString, bool>>{
-                                      {"&Загрузить", false}, {"&Очистить", false},
-                                      {"-", true}, {"&Воспроизвести", false}}));
+    EXPECT_EQ(
+        items(music.get()),
+        (std::vector<std::pair<QString, bool>>{
+            {"&Загрузить", false}, {"&Очистить", false}, {"-", true}, {"&Воспроизвести", false}}));
     std::unique_ptr<QMenu> list(window->playlistView()->makeContextMenu(window.get()));
     // "Очистить &все" and the popup itself are never gray.
-    EXPECT_EQ(items(list.get()), (std::vector<std::pair<QString, bool>>{
-                                     {">&Вставить", true}, {"&Удалить", false},
-                                     {"&Очистить", false}, {"Очистить &все", true},
-                                     {"-", true}, {"&Воспроизвести", false}}));
+    EXPECT_EQ(items(list.get()),
+              (std::vector<std::pair<QString, bool>>{{">&Вставить", true},
+                                                     {"&Удалить", false},
+                                                     {"&Очистить", false},
+                                                     {"Очистить &все", true},
+                                                     {"-", true},
+                                                     {"&Воспроизвести", false}}));
     QMenu* insert = list->actions().front()->menu();
-    EXPECT_EQ(items(insert), (std::vector<std::pair<QString, bool>>{
-                                 {"Трек", false}, {"-", true}, {"&10 мСек", false},
-                                 {"&20 мСек", false}, {"&50 мСек", false},
-                                 {"100 мСек", false}, {"200 мСек", false},
-                                 {"300 мСек", false}, {"-", true},
-                                 {"Произвольная тишина", false}}));
+    EXPECT_EQ(items(insert),
+              (std::vector<std::pair<QString, bool>>{{"Трек", false},
+                                                     {"-", true},
+                                                     {"&10 мСек", false},
+                                                     {"&20 мСек", false},
+                                                     {"&50 мСек", false},
+                                                     {"100 мСек", false},
+                                                     {"200 мСек", false},
+                                                     {"300 мСек", false},
+                                                     {"-", true},
+                                                     {"Произвольная тишина", false}}));
 }
 
 TEST_F(WindowTest, ContextMenusFollowTheProjectAndTheMode) {
@@ -81,13 +91,50 @@ TEST_F(WindowTest, KeyboardMenuOpensBesideTheTopLeftCorner) {
     CListCtrl* view = window->libraryView();
     QMenu* shown = nullptr;
     QObject::connect(view, &CListCtrl::contextMenuShown, [&](QMenu* m) { shown = m; });
-    QContextMenuEvent event(QContextMenuEvent::Keyboard, QPoint(0, 0), view->mapToGlobal(QPoint(0, 0)));
+    QContextMenuEvent event(QContextMenuEvent::Keyboard, QPoint(0, 0),
+                            view->mapToGlobal(QPoint(0, 0)));
     QApplication::sendEvent(view, &event);
     ASSERT_NE(shown, nullptr);
     EXPECT_EQ(view->keyboardMenuPosition(), view->mapToGlobal(QPoint(5, 5)));
     QApplication::processEvents();
     EXPECT_EQ(shown->pos(), view->keyboardMenuPosition());
     shown->close();
+}
+
+TEST_F(WindowTest, ShiftF10AndTheMenuKeyOpenTheMenuOfTheFocusedView) {
+    newProject();
+    window->show();
+    for (CListCtrl* view : {static_cast<CListCtrl*>(window->libraryView()),
+                            static_cast<CListCtrl*>(window->playlistView())}) {
+        std::vector<QMenu*> shown;
+        const auto c = QObject::connect(view, &CListCtrl::contextMenuShown,
+                                        [&](QMenu* m) { shown.push_back(m); });
+        view->setFocus();
+        QTest::keyClick(view, Qt::Key_F10, Qt::ShiftModifier);
+        ASSERT_EQ(shown.size(), 1u) << view->objectName().toStdString();
+        QApplication::processEvents();
+        EXPECT_EQ(shown.back()->pos(), view->mapToGlobal(QPoint(5, 5)));
+        EXPECT_EQ(shown.back()->objectName(),
+                  QStringLiteral("contextMenu_%1").arg(view->controlId()));
+        shown.back()->close();
+        QApplication::processEvents();
+
+        QTest::keyClick(view, Qt::Key_Menu);
+        ASSERT_EQ(shown.size(), 2u);
+        QApplication::processEvents();
+        EXPECT_EQ(shown.back()->pos(), view->mapToGlobal(QPoint(5, 5)));
+        // While the menu is open the key opens no second one.
+        QKeyEvent again(QEvent::KeyPress, Qt::Key_Menu, Qt::NoModifier);
+        QApplication::sendEvent(view, &again);
+        EXPECT_EQ(shown.size(), 2u);
+        shown.back()->close();
+        QApplication::processEvents();
+
+        // F10 alone is no menu request.
+        QTest::keyClick(view, Qt::Key_F10);
+        EXPECT_EQ(shown.size(), 2u);
+        QObject::disconnect(c);
+    }
 }
 
 TEST_F(WindowTest, DeleteOnTheLibraryViewAsksFirst) {

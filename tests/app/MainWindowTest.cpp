@@ -47,8 +47,8 @@ QMenu* menuNamed(CLK_AppDlg& w, const char* name) {
 TEST_F(WindowTest, MenusHoldEveryItemWithItsCaptionAndAccelerator) {
     QStringList titles;
     for (const QAction* a : window->menuBar()->actions()) titles << a->text();
-    EXPECT_EQ(titles, (QStringList{"&Файл", "&Вид", "&Режим", "&Действия", "&Инструменты",
-                                   "&Язык", "&Помощь"}));
+    EXPECT_EQ(titles, (QStringList{"&Файл", "&Вид", "&Режим", "&Действия", "&Инструменты", "&Язык",
+                                   "&Помощь"}));
     EXPECT_EQ(menuTexts(menuNamed(*window, "menu_file")),
               (QStringList{"Создать\tF2", "Открыть\tF3", "Сохранить", "Сохранить как\tCtrl+S",
                            "Закрыть проект\tCtrl+C", "-", "Выход\tCtrl+E", "Excel"}));
@@ -131,6 +131,18 @@ TEST_F(WindowTest, GaugeOfOneSecondAt8000HzOn256KAndTheStoredFlashSize) {
     EXPECT_EQ(window->usagePane()->text(), QStringLiteral("52.67 % flash used"));
     EXPECT_EQ(window->lengthPane()->text(), QStringLiteral("1000 msec. total"));
     EXPECT_EQ(window->project().flashSize.sizeIndex, 4);
+}
+
+TEST_F(WindowTest, CloseShowsTheGaugeOfAnEmptyLibrary) {
+    newProject();
+    addLibrarySound("a.wav", 8000, 1000);
+    window->flashCombo()->setCurrentIndex(4);
+    window->fillLibraryView();
+    ASSERT_EQ(window->usagePane()->text(), QStringLiteral("52.67 % flash used"));
+    action(cmd::kCloseProject)->trigger();
+    // 786304 + 510 x 544 bits of the 256K flash that stays selected.
+    EXPECT_EQ(window->usagePane()->text(), QStringLiteral("50.72 % flash used"));
+    EXPECT_EQ(window->lengthPane()->text(), QStringLiteral("0 msec. total"));
 }
 
 TEST_F(WindowTest, NewProjectOpensItAndEnablesItsCommands) {
@@ -283,6 +295,7 @@ TEST_F(WindowTest, ToolbarTooltipsAndMenuTips) {
     EXPECT_EQ(action(cmd::kToolHelp)->toolTip(), QStringLiteral("Помощь"));
     EXPECT_EQ(window->toolBar()->iconSize(), QSize(36, 36));
 
+    newProject();  // grayed items show no tip
     window->show();
     QMenu* file = menuNamed(*window, "menu_file");
     file->popup(window->mapToGlobal(QPoint(10, 10)));
@@ -340,7 +353,8 @@ TEST_F(WindowTest, BuildWritesTheImageAndEnablesExcel) {
     window->fillLibraryView();
     window->project().playlists[0].addTail(window->project().library.at(0));
     action(cmd::kBuild)->trigger();
-    EXPECT_TRUE(fs::exists(window->project().imagePath())) << ::testing::PrintToString(scripted.texts());
+    EXPECT_TRUE(fs::exists(window->project().imagePath()))
+        << ::testing::PrintToString(scripted.texts());
     EXPECT_TRUE(action(cmd::kExcel)->isEnabled());
     // A changed playlist makes the image stale.
     window->fillPlaylistView();
@@ -361,10 +375,9 @@ TEST_F(WindowTest, DownloadPassesTheImagePathAsOneArgument) {
 
 TEST_F(WindowTest, ScreenshotOfASmallProject) {
     newProject();
-    for (auto [name, rate, ms] : {std::tuple{"welcome.wav", 8000, 1820},
-                                  std::tuple{"button_press.wav", 8000, 240},
-                                  std::tuple{"door_open.wav", 6000, 1300},
-                                  std::tuple{"goodbye.wav", 8000, 960}}) {
+    for (auto [name, rate, ms] :
+         {std::tuple{"welcome.wav", 8000, 1820}, std::tuple{"button_press.wav", 8000, 240},
+          std::tuple{"door_open.wav", 6000, 1300}, std::tuple{"goodbye.wav", 8000, 960}}) {
         addLibrarySound(name, rate, ms);
     }
     Project& p = window->project();

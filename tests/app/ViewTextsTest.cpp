@@ -24,12 +24,12 @@ TEST(ViewTexts, LibraryAndPlaylistRows) {
     s.bitsPerSample = 8;
     s.stereo = 1;
     s.durationMs = 1234;
-    EXPECT_EQ(libraryRowTexts(s, 0),
-              (std::array<std::string, 6>{"001", "hello.wav", "22000 Hz", "8 Bit", "STEREO",
-                                          "1234 ms"}));
+    EXPECT_EQ(
+        libraryViewRowTexts(s, 0),
+        (std::array<std::string, 6>{"001", "hello.wav", "22000 Hz", "8 Bit", "STEREO", "1234 ms"}));
     s.stereo = 2;  // anything but 1 reads as mono
-    EXPECT_EQ(libraryRowTexts(s, 99)[4], "MONO");
-    EXPECT_EQ(libraryRowTexts(s, 999)[0], "1000");
+    EXPECT_EQ(libraryViewRowTexts(s, 99)[4], "MONO");
+    EXPECT_EQ(libraryViewRowTexts(s, 999)[0], "1000");
     EXPECT_EQ(playlistRowTexts(s, 11), (std::array<std::string, 3>{"012", "SOUND", "hello.wav"}));
     EXPECT_EQ(playlistRowTexts(CSound::silence(3000), 0),
               (std::array<std::string, 3>{"001", "SILENCE", "3 s"}));

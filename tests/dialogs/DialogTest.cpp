@@ -85,12 +85,12 @@ TEST_F(DialogTest, ConfirmEndsWithTheButtonIds) {
 
 // --- CSoundLibraryDlg ----------------------------------------------------
 
-TEST(LibraryRows, CellTexts) {
-    EXPECT_EQ(libraryRowTexts(sound("hello.wav", 22000, 16, 1, 1500), 7),
+TEST(LibraryRows, CellTextsOfThe1BasedRowNumber) {
+    EXPECT_EQ(pickerRowTexts(sound("hello.wav", 22000, 16, 1, 1500), 7),
               (std::array<std::string, 6>{"007", "hello.wav", "22000 Hz", "16 Bit", "STEREO",
                                           "1500 ms"}));
-    EXPECT_EQ(libraryRowTexts(sound("m.wav", 8000, 8, 0, 0), 510)[0], "510");
-    EXPECT_EQ(libraryRowTexts(sound("m.wav", 8000, 8, 2, 0), 1)[4], "MONO");  // only 1 is stereo
+    EXPECT_EQ(pickerRowTexts(sound("m.wav", 8000, 8, 0, 0), 510)[0], "510");
+    EXPECT_EQ(pickerRowTexts(sound("m.wav", 8000, 8, 2, 0), 1)[4], "MONO");  // only 1 is stereo
 }
 
 TEST_F(DialogTest, LibraryShowsEverySoundInItsColumns) {

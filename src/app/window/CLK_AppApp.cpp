@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <clocale>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -39,12 +40,25 @@ bool CLK_AppApp::displayNamed() {
     return isSet("QT_QPA_PLATFORM") || isSet("DISPLAY") || isSet("WAYLAND_DISPLAY");
 }
 
+void CLK_AppApp::configureApplication() {
+    // No display name: the platform would append it to every caption
+    // ("Close Project — LARK40 ZadarAvod"), and each window carries its own.
+    QApplication::setApplicationName(QStringLiteral("zadaravod"));
+    QApplication::setDesktopFileName(QStringLiteral("zadaravod"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/zadaravod.svg")));
+    // QApplication has installed the user's locale into the C library; number
+    // conversions in the layers below (printf, strtod in the workbook and
+    // audio libraries) keep the C locale's '.' before decimals.
+    std::setlocale(LC_NUMERIC, "C");
+}
+
 int CLK_AppApp::run(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
-            std::puts("Usage: zadaravod [<project file>]\nThe LARK40 flash image editor; a "
-                      "project file named here is opened at start.\nWithout a display, use "
-                      "zadaravod-cli.");
+            std::puts(
+                "Usage: zadaravod [<project file>]\nThe LARK40 flash image editor; a "
+                "project file named here is opened at start.\nWithout a display, use "
+                "zadaravod-cli.");
             return 0;
         }
     }
@@ -55,10 +69,7 @@ int CLK_AppApp::run(int argc, char** argv) {
     const QtMessageHandler previous = qInstallMessageHandler(startupMessageHandler);
     QApplication app(argc, argv);
     qInstallMessageHandler(previous);
-    QApplication::setApplicationName(QStringLiteral("zadaravod"));
-    QApplication::setApplicationDisplayName(QStringLiteral("LARK40 ZadarAvod"));
-    QApplication::setDesktopFileName(QStringLiteral("zadaravod"));
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/zadaravod.svg")));
+    configureApplication();
 
     CLK_AppDlg window(AppPaths::ofRunningExecutable());
     window.show();

@@ -692,6 +692,8 @@ void CLK_AppDlg::clearViews() {
     libraryView_->setRows({});
     playlistView_->setRows({});
     musicView_->setRows({});
+    // The gauge shows the empty library now, not the project that was left.
+    updateMemoryGauge();
 }
 
 void CLK_AppDlg::selectList(int n) {
@@ -728,7 +730,7 @@ std::vector<std::vector<QString>> libraryRows(const CSoundList& list) {
     std::vector<std::vector<QString>> rows;
     int i = 0;
     for (const CSound& r : list) {
-        const auto texts = libraryRowTexts(r, i++);
+        const auto texts = libraryViewRowTexts(r, i++);
         rows.emplace_back();
         for (const std::string& t : texts) rows.back().push_back(q(t));
     }
@@ -764,8 +766,10 @@ void CLK_AppDlg::fillBackgroundMusicView() {
 void CLK_AppDlg::updateMemoryGauge() {
     const int index = flashCombo_->currentIndex() >= 0 ? flashCombo_->currentIndex() : 0;
     const MemoryGauge gauge = computeMemoryGauge(project().library, index);
-    usagePane_->setText(q(gauge.usageText()));
-    lengthPane_->setText(q(gauge.lengthText()));
+    // Written by the window, not by the C library: its locale may put a comma
+    // before the decimals.
+    usagePane_->setText(q(memoryUsageText(gauge)));
+    lengthPane_->setText(q(trackLengthText(gauge)));
 }
 
 // --- timer, keys, close ----------------------------------------------------

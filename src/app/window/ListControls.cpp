@@ -1,6 +1,7 @@
 #include "app/window/ListControls.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QContextMenuEvent>
 #include <QDrag>
 #include <QHeaderView>
@@ -21,13 +22,14 @@ constexpr const char* kRowMime = "application/x-zadaravod-row";
 }  // namespace
 
 std::vector<std::pair<QString, int>> libraryColumns() {
-    return {{QStringLiteral("No."), 30},          {QStringLiteral("Wav"), 120},
+    return {{QStringLiteral("No."), 30},           {QStringLiteral("Wav"), 120},
             {QStringLiteral("Sampling rate"), 80}, {QStringLiteral("Bit"), 50},
             {QStringLiteral("Track"), 50},         {QStringLiteral("Time"), 80}};
 }
 
 std::vector<std::pair<QString, int>> playlistColumns() {
-    return {{QStringLiteral("No."), 30}, {QStringLiteral("Type"), 60}, {QStringLiteral("Wav"), 160}};
+    return {
+        {QStringLiteral("No."), 30}, {QStringLiteral("Type"), 60}, {QStringLiteral("Wav"), 160}};
 }
 
 CListCtrl::CListCtrl(int controlId, std::vector<std::pair<QString, int>> columns,
@@ -98,17 +100,33 @@ QMenu* CListCtrl::makeContextMenu(QWidget* parent) const {
 QPoint CListCtrl::keyboardMenuPosition() const { return mapToGlobal(QPoint(5, 5)); }
 
 void CListCtrl::contextMenuEvent(QContextMenuEvent* event) {
-    const QPoint at =
-        event->reason() == QContextMenuEvent::Keyboard ? keyboardMenuPosition() : event->globalPos();
+    // A keyboard request (the Menu key, which X11 turns into this event)
+    // carries the focus widget's cursor position; the menu opens beside the
+    // view's corner instead.
+    openContextMenu(event->reason() == QContextMenuEvent::Keyboard ? keyboardMenuPosition()
+                                                                   : event->globalPos());
+    event->accept();
+}
+
+void CListCtrl::openContextMenu(const QPoint& globalPosition) {
     // The menu belongs to the main window, so its commands go there.
     QMenu* menu = makeContextMenu(window());
     menu->setAttribute(Qt::WA_DeleteOnClose);
     emit contextMenuShown(menu);
-    menu->popup(at);
-    event->accept();
+    menu->popup(globalPosition);
 }
 
 void CListCtrl::keyPressEvent(QKeyEvent* event) {
+    // Shift+F10 asks for the context menu as the Menu key does; no platform
+    // turns it into a context menu event. The Menu key itself arrives here
+    // only where the platform did not already open the menu.
+    const bool shiftF10 = event->key() == Qt::Key_F10 &&
+                          (event->modifiers() & ~Qt::KeypadModifier) == Qt::ShiftModifier;
+    if (shiftF10 || event->key() == Qt::Key_Menu) {
+        if (!QApplication::activePopupWidget()) openContextMenu(keyboardMenuPosition());
+        event->accept();
+        return;
+    }
     // Delete, Space and Escape act when the key goes up; Enter activates the
     // row as a double-click does.
     switch (event->key()) {
@@ -134,8 +152,12 @@ void CListCtrl::keyReleaseEvent(QKeyEvent* event) {
     }
     int id = 0;
     switch (event->key()) {
-        case Qt::Key_Delete: id = deleteCommand(); break;
-        case Qt::Key_Space: id = playCommand(); break;
+        case Qt::Key_Delete:
+            id = deleteCommand();
+            break;
+        case Qt::Key_Space:
+            id = playCommand();
+            break;
         case Qt::Key_Escape:
             if (deleteCommand() != 0) {  // the keyed views only
                 emit stopRequested();
@@ -143,7 +165,8 @@ void CListCtrl::keyReleaseEvent(QKeyEvent* event) {
                 return;
             }
             break;
-        default: break;
+        default:
+            break;
     }
     if (id != 0) {
         // Through the action, so a grayed command stays without effect.
@@ -211,9 +234,9 @@ void CListCtrl_Playlist::fillMenu(QMenu& menu) const {
 }
 
 std::vector<int> CListCtrl_Playlist::flaggedCommands() const {
-    return {cmd::kInsertTrack,   cmd::kInsertSilence,  cmd::kPlaylistDelete, cmd::kPlaylistClear,
-            cmd::kPlaylistPlay,  cmd::kSilence10,      cmd::kSilence20,      cmd::kSilence50,
-            cmd::kSilence100,    cmd::kSilence200,     cmd::kSilence300};
+    return {cmd::kInsertTrack,  cmd::kInsertSilence, cmd::kPlaylistDelete, cmd::kPlaylistClear,
+            cmd::kPlaylistPlay, cmd::kSilence10,     cmd::kSilence20,      cmd::kSilence50,
+            cmd::kSilence100,   cmd::kSilence200,    cmd::kSilence300};
 }
 
 int CListCtrl_Playlist::deleteCommand() const { return cmd::kPlaylistDelete; }

@@ -23,7 +23,7 @@ using ActionLookup = std::function<QAction*(int id)>;
 /// edited in place; the window rebuilds them from the model.
 class CListCtrl : public QTableWidget {
     Q_OBJECT
-public:
+  public:
     /// `columns` are (caption, width in pixels) pairs.
     CListCtrl(int controlId, std::vector<std::pair<QString, int>> columns, ActionLookup actions,
               QWidget* parent = nullptr);
@@ -42,11 +42,15 @@ public:
     /// Builds the context menu with the items enabled by `commandsEnabled`.
     /// The caller owns the menu.
     QMenu* makeContextMenu(QWidget* parent) const;
-    /// Where a keyboard request opens the menu: 5 pixels right and below the
-    /// view's top-left corner, in global coordinates.
+    /// Where a keyboard request (Shift+F10, the Menu key) opens the menu:
+    /// 5 pixels right and below the view's top-left corner, in global
+    /// coordinates.
     QPoint keyboardMenuPosition() const;
+    /// Opens the context menu at `globalPosition`, owned by the main window
+    /// and deleted when it closes.
+    void openContextMenu(const QPoint& globalPosition);
 
-signals:
+  signals:
     /// Escape was released in the view: stop playback.
     void stopRequested();
     /// A context menu is about to open (tests inspect and close it).
@@ -56,7 +60,7 @@ signals:
     /// A playlist row was dropped on playlist row `to` (playlist view only).
     void entryMoved(int from, int to);
 
-protected:
+  protected:
     /// Adds the items of this view's context menu, in menu order.
     virtual void fillMenu(QMenu& menu) const = 0;
     /// The command ids whose enabling follows `commandsEnabled`.
@@ -73,7 +77,7 @@ protected:
     /// the row (no row moves until a drop handler says so).
     void startDrag(Qt::DropActions supportedActions) override;
 
-private:
+  private:
     int controlId_;
     ActionLookup actions_;
     bool commandsEnabled_ = false;
@@ -82,10 +86,10 @@ private:
 /// The sound library view (1006).
 class CListCtrl_Snd_Lib : public CListCtrl {
     Q_OBJECT
-public:
+  public:
     explicit CListCtrl_Snd_Lib(ActionLookup actions, QWidget* parent = nullptr);
 
-protected:
+  protected:
     void fillMenu(QMenu& menu) const override;
     std::vector<int> flaggedCommands() const override;
     int deleteCommand() const override;
@@ -95,10 +99,10 @@ protected:
 /// The current playlist view (1007).
 class CListCtrl_Playlist : public CListCtrl {
     Q_OBJECT
-public:
+  public:
     explicit CListCtrl_Playlist(ActionLookup actions, QWidget* parent = nullptr);
 
-protected:
+  protected:
     void fillMenu(QMenu& menu) const override;
     std::vector<int> flaggedCommands() const override;
     int deleteCommand() const override;
@@ -107,7 +111,7 @@ protected:
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
-private:
+  private:
     /// The source view id and row of a drag, when it came from this window.
     std::optional<std::pair<int, int>> dragOrigin(const QMimeData* data) const;
 };
@@ -115,10 +119,10 @@ private:
 /// The background music view (1094); it handles no keys.
 class CListCtrl_Backgroundmusic : public CListCtrl {
     Q_OBJECT
-public:
+  public:
     explicit CListCtrl_Backgroundmusic(ActionLookup actions, QWidget* parent = nullptr);
 
-protected:
+  protected:
     void fillMenu(QMenu& menu) const override;
     std::vector<int> flaggedCommands() const override;
 };
@@ -128,15 +132,15 @@ protected:
 /// does.
 class ListSpin : public QAbstractSpinBox {
     Q_OBJECT
-public:
+  public:
     explicit ListSpin(QWidget* parent = nullptr);
     void stepBy(int steps) override;
     QSize sizeHint() const override;
 
-signals:
+  signals:
     void stepped(int delta);
 
-protected:
+  protected:
     StepEnabled stepEnabled() const override;
 };
 

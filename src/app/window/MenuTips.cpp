@@ -1,7 +1,9 @@
 #include "app/window/MenuTips.h"
 
 #include <QAction>
+#include <QEvent>
 #include <QMenu>
+#include <QMouseEvent>
 
 namespace zadaravod {
 
@@ -60,6 +62,7 @@ CMenuTipManager::CMenuTipManager(std::function<std::string(int)> prompt, QObject
 CMenuTipManager::~CMenuTipManager() { delete tip_.data(); }
 
 void CMenuTipManager::install(QMenu* menu) {
+    menu->installEventFilter(this);
     connect(menu, &QMenu::hovered, this, [this, menu](QAction* a) { itemHovered(menu, a); });
     connect(menu, &QMenu::aboutToHide, this, [this] { menuClosed(); });
     for (QAction* a : menu->actions()) {
@@ -74,9 +77,8 @@ void CMenuTipManager::itemHovered(QMenu* menu, QAction* action) {
         wasVisible_ = false;
         return;
     }
-    if (action->isSeparator()) {
-        wasVisible_ = tip_->isVisible();
-        tip_->cancel();
+    if (action->isSeparator() || !action->isEnabled()) {
+        hideTip();
         return;
     }
     const bool showAtOnce = wasVisible_ || tip_->isVisible();
@@ -93,6 +95,25 @@ void CMenuTipManager::itemHovered(QMenu* menu, QAction* action) {
     tip_->setTipText(line);
     tip_->move(menu->mapToGlobal(QPoint(menu->width(), row.top())));
     tip_->showDelayed(showAtOnce ? 0 : kShowDelayMs);
+}
+
+void CMenuTipManager::hideTip() {
+    if (!tip_) return;
+    wasVisible_ = wasVisible_ || tip_->isVisible();
+    tip_->cancel();
+}
+
+bool CMenuTipManager::eventFilter(QObject* watched, QEvent* event) {
+    auto* menu = qobject_cast<QMenu*>(watched);
+    if (!menu || !tip_) return QObject::eventFilter(watched, event);
+    if (event->type() == QEvent::Leave) {
+        hideTip();
+    } else if (event->type() == QEvent::MouseMove) {
+        const QPoint at = static_cast<QMouseEvent*>(event)->position().toPoint();
+        const QAction* under = menu->actionAt(at);
+        if (under && !under->isSeparator() && !under->isEnabled()) hideTip();
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 void CMenuTipManager::menuClosed() {

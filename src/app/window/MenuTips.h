@@ -17,7 +17,7 @@ namespace zadaravod {
 /// delay or at once, without taking the focus.
 class CPopupText : public QLabel {
     Q_OBJECT
-public:
+  public:
     explicit CPopupText(QWidget* owner = nullptr);
 
     /// Sets the text and resizes the window to fit it (it does not move).
@@ -27,20 +27,20 @@ public:
     /// Stops a pending show and hides the tip.
     void cancel();
 
-private:
+  private:
     QTimer timer_;
 };
 
 /// Shows each menu item's prompt beside the open menu: the tip's left edge on
 /// the menu's right edge, its top at the item's row. The first tip of a menu
 /// session comes after half a second; moving on while a tip shows replaces
-/// it at once. Items without a prompt, separators and popups hide the tip.
+/// it at once. Items without a prompt, grayed items, separators and popups
+/// hide the tip, and so does the pointer leaving the menu.
 class CMenuTipManager : public QObject {
     Q_OBJECT
-public:
+  public:
     /// `prompt` gives an item's prompt by command id ("" for none).
-    explicit CMenuTipManager(std::function<std::string(int id)> prompt,
-                             QObject* parent = nullptr);
+    explicit CMenuTipManager(std::function<std::string(int id)> prompt, QObject* parent = nullptr);
     ~CMenuTipManager() override;
 
     static constexpr int kShowDelayMs = 500;
@@ -55,7 +55,17 @@ public:
     /// The menu closed: hide the tip and forget that it was visible.
     void menuClosed();
 
-private:
+  protected:
+    /// Watches the pointer in the installed menus: leaving a menu hides the
+    /// tip, and so does moving onto a grayed item (which Qt's menus do not
+    /// highlight, so they report no hover for it).
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    /// Hides the tip, remembering whether it was visible so that the next
+    /// tip of this menu session shows at once.
+    void hideTip();
+
     std::function<std::string(int)> prompt_;
     QPointer<CPopupText> tip_;
     bool wasVisible_ = false;

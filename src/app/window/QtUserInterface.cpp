@@ -53,17 +53,27 @@ QString qtFileFilter(const std::string& classic) {
     return filters.join(QStringLiteral(";;"));
 }
 
-std::string copyFolderTree(const std::string& source, const std::string& destinationParent,
-                           const FolderCopyHooks& hooks) {
+FolderCopyTarget folderCopyTarget(const std::string& source, const std::string& destinationParent) {
     std::error_code ec;
-    const fs::path from = fs::weakly_canonical(source, ec);
-    if (ec || !fs::is_directory(from, ec)) return "The folder " + source + " does not exist.";
+    fs::path from = fs::weakly_canonical(source, ec);
+    if (ec || !fs::is_directory(from, ec)) return {{}, "The folder " + source + " does not exist."};
+    if (from.filename().empty()) from = from.parent_path();  // written with a trailing "/"
     const fs::path parent = fs::weakly_canonical(destinationParent, ec);
     if (ec || !fs::is_directory(parent, ec)) {
-        return "The folder " + destinationParent + " does not exist.";
+        return {{}, "The folder " + destinationParent + " does not exist."};
     }
     const fs::path to = parent / from.filename();
-    if (isWithin(to, from)) return "A folder cannot be copied into itself.";
+    if (isWithin(to, from)) return {{}, "A folder cannot be copied into itself."};
+    return {to.string(), {}};
+}
+
+std::string copyFolderTree(const std::string& source, const std::string& destinationParent,
+                           const FolderCopyHooks& hooks) {
+    const FolderCopyTarget target = folderCopyTarget(source, destinationParent);
+    if (!target.error.empty()) return target.error;
+    std::error_code ec;
+    const fs::path from = fs::weakly_canonical(source, ec);
+    const fs::path to = target.path;
 
     // Count the files first, for the progress display.
     int total = 0;
@@ -136,10 +146,18 @@ void QtUserInterface::message(const std::string& text, const std::string& captio
     box.setWindowTitle(q(caption.empty() ? std::string(kAppTitle) : caption));
     box.setText(q(text));
     switch (icon) {
-        case Icon::None: box.setIcon(QMessageBox::NoIcon); break;
-        case Icon::Information: box.setIcon(QMessageBox::Information); break;
-        case Icon::Warning: box.setIcon(QMessageBox::Warning); break;
-        case Icon::Error: box.setIcon(QMessageBox::Critical); break;
+        case Icon::None:
+            box.setIcon(QMessageBox::NoIcon);
+            break;
+        case Icon::Information:
+            box.setIcon(QMessageBox::Information);
+            break;
+        case Icon::Warning:
+            box.setIcon(QMessageBox::Warning);
+            break;
+        case Icon::Error:
+            box.setIcon(QMessageBox::Critical);
+            break;
     }
     box.setStandardButtons(QMessageBox::Ok);
     box.button(QMessageBox::Ok)->setObjectName(QStringLiteral("okButton"));
@@ -213,8 +231,39 @@ std::optional<std::string> QtUserInterface::chooseFolder(const std::string& titl
     return s(dialog.selectedFiles().front());
 }
 
+namespace {
+
+/// Asks whether the files of an existing copy may be replaced: Yes or No.
+/// The box is a top-level window of its own above `parent`, so it takes the
+/// focus.
+bool askReplace(QWidget* parent, const QString& text) {
+    QMessageBox box(QMessageBox::Question, QString::fromUtf8(kAppCaption), text,
+                    QMessageBox::Yes | QMessageBox::No, parent);
+    box.setObjectName(QStringLiteral("overwriteQuestion"));
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
+}  // namespace
+
 bool QtUserInterface::copyFolder(const std::string& source, const std::string& destinationParent) {
     if (answers_) return answers_->copyFolder(source, destinationParent);
+    const FolderCopyTarget target = folderCopyTarget(source, destinationParent);
+    if (!target.error.empty()) {
+        message(target.error, kAppCaption, Icon::Error);
+        return false;
+    }
+    // Asked before the progress dialog shows: both are modal, and the
+    // progress dialog would cover the question and take its input.
+    std::error_code ec;
+    const bool replacing = fs::exists(target.path, ec);
+    if (replacing &&
+        !askReplace(parent_, q("The folder\n" + fs::path(target.path).parent_path().string() +
+                               "\nalready holds " + fs::path(target.path).filename().string() +
+                               ".\nReplace the files in it with the project's files?"))) {
+        return false;
+    }
+
     QProgressDialog progressDialog(QStringLiteral("Copying ") + q(source), QStringLiteral("Отмена"),
                                    0, 1, parent_);
     progressDialog.setObjectName(QStringLiteral("copyProgress"));
@@ -227,19 +276,15 @@ bool QtUserInterface::copyFolder(const std::string& source, const std::string& d
         progressDialog.setValue(done);
         return !progressDialog.wasCanceled();
     };
-    hooks.askOverwrite = [&](const std::string& target) {
-        QMessageBox box(QMessageBox::Question, QString::fromUtf8(kAppCaption),
-                        q("The target folder already holds\n" + target + "\nReplace it?"),
-                        QMessageBox::Yes | QMessageBox::YesToAll | QMessageBox::No |
-                            QMessageBox::Cancel,
-                        parent_);
-        box.setObjectName(QStringLiteral("overwriteQuestion"));
-        switch (box.exec()) {
-            case QMessageBox::Yes: return OverwriteAnswer::Yes;
-            case QMessageBox::YesToAll: return OverwriteAnswer::YesToAll;
-            case QMessageBox::No: return OverwriteAnswer::No;
-            default: return OverwriteAnswer::Cancel;
-        }
+    hooks.askOverwrite = [&](const std::string& existing) {
+        if (replacing) return OverwriteAnswer::YesToAll;  // the user said so above
+        // Something appeared in the target while copying: the progress
+        // dialog steps aside while the question is open.
+        progressDialog.hide();
+        const bool replace = askReplace(
+            parent_, q("The target folder already holds\n" + existing + "\nReplace it?"));
+        progressDialog.show();
+        return replace ? OverwriteAnswer::Yes : OverwriteAnswer::Cancel;
     };
     const std::string error = copyFolderTree(source, destinationParent, hooks);
     progressDialog.reset();
@@ -248,6 +293,7 @@ bool QtUserInterface::copyFolder(const std::string& source, const std::string& d
         message(error, kAppCaption, Icon::Error);
         return false;
     }
+    status("The project folder was copied to " + target.path);
     return true;
 }
 

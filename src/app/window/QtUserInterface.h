@@ -26,6 +26,16 @@ struct FolderCopyHooks {
     std::function<bool(int done, int total)> progress;
 };
 
+/// Where copyFolderTree() puts the copy of `source`: destinationParent/<the
+/// name of source>, both made absolute and free of "..". `error` says why no
+/// copy can be made there (a folder that does not exist, a copy into the
+/// folder itself or below it); `path` is then empty.
+struct FolderCopyTarget {
+    std::string path;
+    std::string error;
+};
+FolderCopyTarget folderCopyTarget(const std::string& source, const std::string& destinationParent);
+
 /// Copies the folder `source` with all its content into `destinationParent`
 /// (the copy is destinationParent/<source's name>). Every file is written
 /// through a temporary file and renamed into place, so an interrupted copy
@@ -40,11 +50,16 @@ std::string copyFolderTree(const std::string& source, const std::string& destina
 /// extensions, the folder browser, the folder copy with a progress dialog,
 /// and the small dialogs of the editor.
 ///
+/// The folder copy asks before its progress dialog shows whether a copy that
+/// is already in the target folder may be replaced (both are modal: a
+/// question under the progress dialog could not be answered), and after a
+/// copy it says in the status line where the copy went.
+///
 /// Test hook: with setTestAnswers() every request is answered by the given
 /// object (usually a ScriptedUserInterface) instead of a dialog, so the whole
 /// window runs in tests without a person. The hook is per object, not global.
 class QtUserInterface : public UserInterface {
-public:
+  public:
     explicit QtUserInterface(QWidget* parent = nullptr) : parent_(parent) {}
 
     void setParent(QWidget* parent) { parent_ = parent; }
@@ -70,7 +85,7 @@ public:
     void status(const std::string& text) override;
     void progress(int percent) override;
 
-private:
+  private:
     QWidget* parent_;
     UserInterface* answers_ = nullptr;
     std::function<void(const QString&)> statusSink_;

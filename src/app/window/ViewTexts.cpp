@@ -1,40 +1,35 @@
 #include "app/window/ViewTexts.h"
 
 #include <algorithm>
-#include <cstdio>
 
 #include "app/window/CommandIds.h"
+#include "dialogs/rules/NumberText.h"
 
 namespace zadaravod {
-namespace {
-
-std::string formatted(const char* format, long value) {
-    char buffer[48];
-    std::snprintf(buffer, sizeof buffer, format, value);
-    return buffer;
-}
-
-}  // namespace
-
 
 std::string silenceLengthText(int durationMs) {
-    if (durationMs < 1000 || durationMs % 1000 != 0) return formatted("%ld ms", durationMs);
-    return formatted("%ld s", durationMs / 1000);
+    if (durationMs < 1000 || durationMs % 1000 != 0) return decimalText(durationMs) + " ms";
+    return decimalText(durationMs / 1000) + " s";
 }
 
-std::array<std::string, 6> libraryRowTexts(const CSound& r, int row) {
-    return {formatted("%.3ld", row + 1L),
-            r.name,
-            formatted("%ld Hz", r.sampleRate),
-            formatted("%ld Bit", r.bitsPerSample),
-            r.stereo == 1 ? "STEREO" : "MONO",
-            formatted("%ld ms", r.durationMs)};
+std::array<std::string, 6> libraryViewRowTexts(const CSound& r, int row) {
+    return {decimalText(row + 1LL, 3),         r.name,
+            decimalText(r.sampleRate) + " Hz", decimalText(r.bitsPerSample) + " Bit",
+            r.stereo == 1 ? "STEREO" : "MONO", decimalText(r.durationMs) + " ms"};
 }
 
 std::array<std::string, 3> playlistRowTexts(const CSound& r, int row) {
     const bool sound = r.kind != 0;
-    return {formatted("%.3ld", row + 1L), sound ? "SOUND" : "SILENCE",
+    return {decimalText(row + 1LL, 3), sound ? "SOUND" : "SILENCE",
             sound ? r.name : silenceLengthText(r.durationMs)};
+}
+
+std::string memoryUsageText(const MemoryGauge& gauge) {
+    return fixedText(gauge.percent, 2) + " % flash used";
+}
+
+std::string trackLengthText(const MemoryGauge& gauge) {
+    return fixedText(gauge.totalMs, 0) + " msec. total";
 }
 
 std::optional<bool> musicViewEnabledAfterLibraryFill(const Project& project) {
@@ -56,16 +51,26 @@ std::string commandPrompt(int id) {
         case cmd::kToolOpen:
         case cmd::kOpen:
             return "Открыть проект";
-        case cmd::kToolBuild: return "Собрать образ";
-        case cmd::kToolOptions: return "Настройки";
-        case cmd::kToolDownload: return "Выгрузить в устройство";
-        case cmd::kToolHelp: return "Помощь";
-        case cmd::kSaveAs: return "Сохранить как";
-        case cmd::kExit: return "Выход";
-        case cmd::kCloseProject: return "Закрыть проект";
-        case cmd::kExcel: return "Экспорт в excel";
-        case cmd::kSave: return "Сохранить проект";
-        default: return {};
+        case cmd::kToolBuild:
+            return "Собрать образ";
+        case cmd::kToolOptions:
+            return "Настройки";
+        case cmd::kToolDownload:
+            return "Выгрузить в устройство";
+        case cmd::kToolHelp:
+            return "Помощь";
+        case cmd::kSaveAs:
+            return "Сохранить как";
+        case cmd::kExit:
+            return "Выход";
+        case cmd::kCloseProject:
+            return "Закрыть проект";
+        case cmd::kExcel:
+            return "Экспорт в excel";
+        case cmd::kSave:
+            return "Сохранить проект";
+        default:
+            return {};
     }
 }
 

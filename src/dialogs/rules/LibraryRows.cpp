@@ -1,18 +1,16 @@
 #include "dialogs/rules/LibraryRows.h"
 
-#include <cstdio>
+#include "dialogs/rules/NumberText.h"
 
 namespace zadaravod {
 
-std::array<std::string, 6> libraryRowTexts(const CSound& sound, int rowNumber) {
-    char number[16];
-    std::snprintf(number, sizeof number, "%.3d", rowNumber);
-    return {number,
+std::array<std::string, 6> pickerRowTexts(const CSound& sound, int rowNumber) {
+    return {decimalText(rowNumber, 3),
             sound.name,
-            std::to_string(sound.sampleRate) + " Hz",
-            std::to_string(sound.bitsPerSample) + " Bit",
+            decimalText(sound.sampleRate) + " Hz",
+            decimalText(sound.bitsPerSample) + " Bit",
             sound.stereo == 1 ? "STEREO" : "MONO",
-            std::to_string(sound.durationMs) + " ms"};
+            decimalText(sound.durationMs) + " ms"};
 }
 
 }  // namespace zadaravod

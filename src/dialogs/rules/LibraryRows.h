@@ -19,8 +19,10 @@ inline constexpr std::array<LibraryColumn, 6> kLibraryColumns = {{{"No.", 30},
                                                                   {"Track", 120},
                                                                   {"Time", 120}}};
 
-/// The six cell texts of the row for `sound`, which stands at 1-based
-/// `rowNumber`: "007", name, "22000 Hz", "16 Bit", "STEREO"/"MONO", "1500 ms".
-std::array<std::string, 6> libraryRowTexts(const CSound& sound, int rowNumber);
+/// The six cell texts of the picker's row for `sound`, which stands at
+/// 1-based `rowNumber` (the first row is 1 and reads "001"): "007", name,
+/// "22000 Hz", "16 Bit", "STEREO"/"MONO", "1500 ms". The main window's own
+/// library view takes 0-based rows: libraryViewRowTexts() in app/window.
+std::array<std::string, 6> pickerRowTexts(const CSound& sound, int rowNumber);
 
 }  // namespace zadaravod
