@@ -252,9 +252,9 @@ SoundProcessingResult processWavFile(const fs::path& path, const SoundProcessing
     }
     WavData wav;
     if (!parseWav(bytes, wav, error)) return fail(error);
-    bytes.clear();
+    std::string().swap(bytes);  // frees the file's bytes before the next copy
     std::vector<std::int16_t> samples = wav.mono();
-    wav.samples.clear();
+    std::vector<std::int16_t>().swap(wav.samples);
     const int rate = wav.sampleRate;
 
     if (options.trim) {

@@ -103,8 +103,9 @@ struct SoundProcessingResult {
     LoudnessResult loudness;      ///< zero when no normalisation was asked for
 };
 
-/// The largest WAV file processWavFile reads, in bytes.
-inline constexpr std::uintmax_t kMaxProcessedWavBytes = std::uintmax_t{256} << 20;
+/// The largest WAV file processWavFile reads, in bytes (25 minutes of
+/// 16-bit mono at 22050 Hz).
+inline constexpr std::uintmax_t kMaxProcessedWavBytes = std::uintmax_t{64} << 20;
 
 /// Trims and/or normalises the WAV file at `path` in place: reads it (8 or 16
 /// bits, mono or stereo PCM; stereo is mixed to (L+R)/2), processes the

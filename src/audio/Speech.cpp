@@ -165,6 +165,15 @@ SpeechResult refused(SpeechFailure failure, std::string error) {
     return r;
 }
 
+/// "1 second", "90 seconds", "5 minutes".
+std::string durationText(std::size_t seconds) {
+    if (seconds >= 60 && seconds % 60 == 0) {
+        const std::size_t minutes = seconds / 60;
+        return std::to_string(minutes) + (minutes == 1 ? " minute" : " minutes");
+    }
+    return std::to_string(seconds) + (seconds == 1 ? " second" : " seconds");
+}
+
 std::string rateList() {
     std::string text;
     for (int r : kSupportedRates) text += (text.empty() ? "" : ", ") + std::to_string(r);
@@ -258,11 +267,10 @@ SpeechResult synthesizeSpeech(const SpeechRequest& request) {
         if (collector.overflow) {
             // Drops what the stopped synthesis still holds, so the next one starts clean.
             espeak_ng_Cancel();
-            const int seconds =
-                static_cast<int>(collector.limit / static_cast<std::size_t>(nativeRate));
+            const std::size_t seconds = collector.limit / static_cast<std::size_t>(nativeRate);
             return refused(SpeechFailure::OutputTooLong,
-                           "The speech would last longer than " + std::to_string(seconds) +
-                               " seconds; split the text into several sounds");
+                           "The speech would last longer than " + durationText(seconds) +
+                               "; split the text into several sounds");
         }
         if (status != ENS_OK) {
             return refused(SpeechFailure::SynthesisFailed,

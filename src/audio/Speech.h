@@ -48,7 +48,7 @@ struct SpeechRequest {
     int wordsPerMinute = kDefaultSpeechWordsPerMinute;  ///< 80..450
     int pitch = kDefaultSpeechPitch;                    ///< 0..100
     int sampleRate = 16000;                             ///< the output rate: one of kSupportedRates
-    /// The longest speech accepted, in seconds; 0 or anything above
+    /// The longest speech accepted, in seconds; 0 or less, or anything above
     /// kMaxSpeechSeconds means kMaxSpeechSeconds.
     int maxSeconds = kMaxSpeechSeconds;
 };

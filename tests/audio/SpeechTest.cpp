@@ -127,7 +127,7 @@ TEST(SpeechSynthesis, LongSpeechIsStoppedAndTheNextOneWorks) {
     const SpeechResult stopped = synthesizeSpeech(r);
     EXPECT_FALSE(stopped.ok);
     EXPECT_EQ(stopped.failure, SpeechFailure::OutputTooLong);
-    EXPECT_NE(stopped.error.find("longer than 1 seconds"), std::string::npos) << stopped.error;
+    EXPECT_NE(stopped.error.find("longer than 1 second;"), std::string::npos) << stopped.error;
     EXPECT_TRUE(stopped.samples.empty());
 
     const SpeechResult next = synthesizeSpeech(request("yes", "en"));
