@@ -10,6 +10,7 @@ window_pkgs=(qt6-base-dev qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools qt6-s
 audio_pkgs=(libavformat-dev libavcodec-dev libswresample-dev libavutil-dev libsdl2-dev)
 workbook_pkgs=(libzip-dev zipcmp zipmerge ziptool libpugixml-dev)
 cli_pkgs=(libcli11-dev nlohmann-json3-dev)
+speech_pkgs=(libespeak-ng-dev espeak-ng-data libebur128-dev)
 device_pkgs=(flashrom)
 test_pkgs=(libgtest-dev libgmock-dev libbenchmark-dev ffmpeg python3-openpyxl clang libclang-rt-14-dev espeak-ng xvfb xauth locales)
 # The window tests run once more for a Russian user (a decimal comma in the C
@@ -17,7 +18,7 @@ test_pkgs=(libgtest-dev libgmock-dev libbenchmark-dev ffmpeg python3-openpyxl cl
 test_locale=ru_RU.UTF-8
 
 wanted=("${build_pkgs[@]}" "${window_pkgs[@]}" "${audio_pkgs[@]}" "${workbook_pkgs[@]}"
-        "${cli_pkgs[@]}" "${device_pkgs[@]}")
+        "${cli_pkgs[@]}" "${speech_pkgs[@]}" "${device_pkgs[@]}")
 if [[ "${1:-}" == "--with-tests" ]]; then
     wanted+=("${test_pkgs[@]}")
 fi
