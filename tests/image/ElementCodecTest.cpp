@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <random>
 
 #include "ImageFixtures.h"
@@ -165,6 +167,33 @@ TEST(ElementCodec, WavInputsOfEveryImportedForm) {
     test::writeFile(dir / "junk.wav", "RIFF\x10\0\0\0WAVEjunkjunk");
     EXPECT_FALSE(encodeWavFile(dir / "junk.wav", el, error));
     EXPECT_FALSE(error.empty());
+}
+
+std::vector<std::uint8_t> readData(const std::string& name) {
+    std::ifstream f(std::filesystem::path(ZADARAVOD_SOURCE_DIR) / "tests/image/data" / name,
+                    std::ios::binary);
+    return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
+}
+
+// Elements written by the first version of the codec (tests/image/data): the
+// decoder must keep giving exactly the samples it gave then, whatever the
+// encoder writes today.
+TEST(ElementCodec, GoldenVersionOneElementsDecodeUnchanged) {
+    for (const char* name : {"element-v1-tone", "element-v1-random"}) {
+        SCOPED_TRACE(name);
+        const auto element = readData(std::string(name) + ".rbf");
+        const auto expected = readData(std::string(name) + ".s16");
+        ASSERT_FALSE(element.empty());
+        ASSERT_EQ(element[4], 1) << "not a version-1 element";
+        DecodedElement d;
+        std::string error;
+        ASSERT_TRUE(decodeElement(element, d, error)) << error;
+        ASSERT_EQ(d.samples.size() * 2, expected.size());
+        for (std::size_t i = 0; i < d.samples.size(); ++i) {
+            const auto want = static_cast<std::int16_t>(expected[2 * i] | expected[2 * i + 1] << 8);
+            ASSERT_EQ(d.samples[i], want) << "sample " << i;
+        }
+    }
 }
 
 TEST(ElementCodec, CArrayHoldsEveryByte) {
