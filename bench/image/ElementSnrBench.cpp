@@ -4,8 +4,8 @@
 // Signals: sines, a chirp, a music-like passage, a square wave, white noise and
 // espeak-ng speech at 8000 and 16000 Hz (skipped with a note when espeak-ng or
 // the ffmpeg program is missing). Prints the SNR of each coder, the margins,
-// the encoding speed against the decoder's (the anchor of the same run) and
-// whether every quality target holds.
+// the encoding speed against two anchors of the same run (the decoder and the
+// version-1 greedy encoder) and whether every quality target holds.
 // Usage: bench_element_snr [version [beam width | floor spread] [spread]]
 // (version 2 by default; version 1 takes a beam width and spread).
 
@@ -187,16 +187,21 @@ int main(int argc, char** argv) {
     std::printf("%-20s %10s %10s %10s %12s %12s\n", "signal", "element", "IMA 4-bit", "G.726 5-b",
                 "vs IMA", "vs G.726");
     bool allHold = true;
-    double encodeSeconds = 0, decodeSeconds = 0;
+    double encodeSeconds = 0, decodeSeconds = 0, greedySeconds = 0;
     std::size_t totalSamples = 0;
     for (const Signal& s : list) {
         // Timing: the best of three runs of each, the decoder as the anchor.
         std::vector<std::uint8_t> bytes;
         element::DecodedElement d;
         std::string error;
-        double bestEncode = 1e9, bestDecode = 1e9;
+        double bestEncode = 1e9, bestDecode = 1e9, bestGreedy = 1e9;
+        element::EncoderOptions greedy;
+        greedy.version = 1;
         for (int r = 0; r < 3; ++r) {
+            const auto tg = Clock::now();
+            element::encodeElement(s.samples, static_cast<std::uint32_t>(s.rate), greedy);
             const auto t0 = Clock::now();
+            bestGreedy = std::min(bestGreedy, seconds(tg, t0));
             bytes = element::encodeElement(s.samples, static_cast<std::uint32_t>(s.rate), options);
             const auto t1 = Clock::now();
             if (!element::decodeElement(bytes, d, error)) {
@@ -208,6 +213,7 @@ int main(int argc, char** argv) {
             bestDecode = std::min(bestDecode, seconds(t1, t2));
         }
         encodeSeconds += bestEncode;
+        greedySeconds += bestGreedy;
         decodeSeconds += bestDecode;
         totalSamples += s.samples.size();
 
@@ -222,8 +228,11 @@ int main(int argc, char** argv) {
                     ours, ima, g726, ours - ima, ours - g726, holds ? "ok" : "MISSED");
     }
     const double perSample = encodeSeconds / static_cast<double>(totalSamples);
-    std::printf("encode: %.1f M samples/s (%.0f ns/sample), %.1f x the decoder's time\n",
-                1e-6 / perSample, 1e9 * perSample, encodeSeconds / decodeSeconds);
+    std::printf(
+        "encode: %.1f M samples/s (%.0f ns/sample), %.1f x the decoder's time, %.1f x the "
+        "version-1 greedy encoder's\n",
+        1e-6 / perSample, 1e9 * perSample, encodeSeconds / decodeSeconds,
+        encodeSeconds / greedySeconds);
     std::printf("decode: %.1f M samples/s (%.0f ns/sample)\n",
                 1e-6 * static_cast<double>(totalSamples) / decodeSeconds,
                 1e9 * decodeSeconds / static_cast<double>(totalSamples));
