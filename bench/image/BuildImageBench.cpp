@@ -72,7 +72,9 @@ int main(int argc, char** argv) {
     }
     std::printf("working folder: %s (set TMPDIR to measure another file system)\n",
                 dir.string().c_str());
-    std::printf("target: under 0.5 s on a 2-core machine\n");
+    std::printf(
+        "target: a few seconds at most on one core (the sound element encoder is the hot "
+        "loop)\n");
     std::error_code ec;
     fs::remove_all(dir, ec);
     return 0;

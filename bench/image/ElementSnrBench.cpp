@@ -1,7 +1,13 @@
 // Prints the SNR of decode(encode(x)) against x for the sound element and,
 // on the same signals, for FFmpeg's 4-bit IMA ADPCM (adpcm_ima_wav) and its
 // 5-bit G.726 (40 kbit/s at 8000 Hz, 5 bits a sample at other rates).
-// Usage: bench_element_snr [beam width] [spread]
+// Signals: sines, a chirp, a music-like passage, a square wave, white noise and
+// espeak-ng speech at 8000 and 16000 Hz (skipped with a note when espeak-ng or
+// the ffmpeg program is missing). Prints the SNR of each coder, the margins,
+// the encoding speed against two anchors of the same run (the decoder and the
+// version-1 greedy encoder) and whether every quality target holds.
+// Usage: bench_element_snr [version [beam width | floor spread] [spread]]
+// (version 2 by default; version 1 takes a beam width and spread).
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -18,6 +24,7 @@ extern "C" {
 #include <string>
 #include <vector>
 
+#include "image/CodecSignals.h"
 #include "image/ElementCodec.h"
 #include "tools/WavFile.h"
 
@@ -112,43 +119,22 @@ struct Signal {
     std::vector<std::int16_t> samples;
 };
 
-std::vector<std::int16_t> sine(double hz, int rate, int n) {
-    std::vector<std::int16_t> x(static_cast<std::size_t>(n));
-    for (int i = 0; i < n; ++i)
-        x[static_cast<std::size_t>(i)] =
-            static_cast<std::int16_t>(16000 * std::sin(2 * M_PI * hz * i / rate));
-    return x;
-}
-
-/// A linear chirp from 100 Hz to 10 kHz over two seconds at 22000 Hz.
-std::vector<std::int16_t> chirp() {
-    const int rate = 22000;
-    const double seconds = 2.0;
-    std::vector<std::int16_t> x(static_cast<std::size_t>(rate * seconds));
-    for (std::size_t i = 0; i < x.size(); ++i) {
-        const double t = static_cast<double>(i) / rate;
-        x[i] = static_cast<std::int16_t>(
-            16000 * std::sin(2 * M_PI * (100 * t + (10000 - 100) * t * t / (2 * seconds))));
-    }
-    return x;
-}
-
-/// Speech from espeak-ng at 8000 Hz (resampled by the ffmpeg program);
-/// false when either program is missing.
-bool speech(std::vector<std::int16_t>& out) {
+/// Speech from espeak-ng resampled to `rate` Hz by the ffmpeg program; false
+/// when either program is missing or fails.
+bool speech(int rate, std::vector<std::int16_t>& out) {
     if (std::system("command -v espeak-ng >/dev/null 2>&1 && command -v ffmpeg >/dev/null 2>&1") !=
         0)
         return false;
     const auto dir =
         std::filesystem::temp_directory_path() / ("zadaravod-bench-" + std::to_string(::getpid()));
     std::filesystem::create_directories(dir);
-    const std::string raw = (dir / "speech.wav").string(), wav = (dir / "speech8k.wav").string();
+    const std::string raw = (dir / "speech.wav").string(), wav = (dir / "resampled.wav").string();
     const std::string cmd =
         "espeak-ng -w '" + raw +
         "' 'The quick brown fox jumps over the lazy dog. Sound elements are decoded by the "
         "chip, one block at a time, while the next key waits its turn.' && ffmpeg -v error -y "
         "-i '" +
-        raw + "' -ar 8000 -ac 1 -c:a pcm_s16le '" + wav + "'";
+        raw + "' -ar " + std::to_string(rate) + " -ac 1 -c:a pcm_s16le '" + wav + "'";
     bool ok = std::system(cmd.c_str()) == 0;
     WavData data;
     std::string error;
@@ -159,46 +145,101 @@ bool speech(std::vector<std::int16_t>& out) {
     return ok;
 }
 
+std::vector<Signal> makeSignals() {
+    std::vector<Signal> list = {
+        {"sine 440 Hz @ 8000", 8000, signals::sine(440, 8000, 16000)},
+        {"sine 3 kHz @ 8000", 8000, signals::sine(3000, 8000, 16000)},
+        {"chirp @ 22000", 22000, signals::chirp(100, 10000, 22000, 2.0)},
+        {"music @ 8000", 8000, signals::music(8000, 4.0)},
+        {"square @ 16000", 16000, signals::square(440, 16000, 32000)},
+        {"white noise @ 8000", 8000, signals::whiteNoise(16000, 5000)},
+    };
+    for (int rate : {8000, 16000}) {
+        std::vector<std::int16_t> words;
+        if (speech(rate, words))
+            list.push_back({"speech @ " + std::to_string(rate), rate, words});
+        else
+            std::printf("(espeak-ng or ffmpeg missing or failing: no speech at %d Hz)\n", rate);
+    }
+    return list;
+}
+
+using Clock = std::chrono::steady_clock;
+
+double seconds(Clock::time_point a, Clock::time_point b) {
+    return std::chrono::duration<double>(b - a).count();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     element::EncoderOptions options;
-    if (argc > 1) options.beamWidth = std::atoi(argv[1]);
-    if (argc > 2) options.spread = std::atoi(argv[2]);
-    std::vector<Signal> signals = {{"sine 440 Hz @ 8000", 8000, sine(440, 8000, 16000)},
-                                   {"sine 3 kHz @ 8000", 8000, sine(3000, 8000, 16000)},
-                                   {"chirp @ 22000", 22000, chirp()}};
-    std::vector<std::int16_t> words;
-    if (speech(words))
-        signals.push_back({"speech @ 8000", 8000, words});
-    else
-        std::printf("(espeak-ng or ffmpeg not installed: no speech signal)\n");
+    if (argc > 1) options.version = static_cast<std::uint8_t>(std::atoi(argv[1]));
+    if (argc > 2) options.beamWidth = options.floorSpread = std::atoi(argv[2]);
+    if (argc > 3) options.spread = std::atoi(argv[3]);
+    const std::vector<Signal> list = makeSignals();
 
-    std::printf("encoder: beam width %d, spread %d\n", options.beamWidth, options.spread);
+    if (options.version == 1)
+        std::printf("encoder: version 1, beam width %d, spread %d\n", options.beamWidth,
+                    options.spread);
+    else
+        std::printf("encoder: version 2, step floors tried: %d each side\n", options.floorSpread);
     std::printf("%-20s %10s %10s %10s %12s %12s\n", "signal", "element", "IMA 4-bit", "G.726 5-b",
                 "vs IMA", "vs G.726");
-    for (const Signal& s : signals) {
-        const auto t0 = std::chrono::steady_clock::now();
-        const auto bytes =
-            element::encodeElement(s.samples, static_cast<std::uint32_t>(s.rate), options);
-        const auto t1 = std::chrono::steady_clock::now();
+    bool allHold = true;
+    double encodeSeconds = 0, decodeSeconds = 0, greedySeconds = 0;
+    std::size_t totalSamples = 0;
+    for (const Signal& s : list) {
+        // Timing: the best of three runs of each, the decoder as the anchor.
+        std::vector<std::uint8_t> bytes;
         element::DecodedElement d;
         std::string error;
-        if (!element::decodeElement(bytes, d, error)) {
-            std::printf("%s: decode failed: %s\n", s.name.c_str(), error.c_str());
-            return 1;
+        double bestEncode = 1e9, bestDecode = 1e9, bestGreedy = 1e9;
+        element::EncoderOptions greedy;
+        greedy.version = 1;
+        for (int r = 0; r < 3; ++r) {
+            const auto tg = Clock::now();
+            element::encodeElement(s.samples, static_cast<std::uint32_t>(s.rate), greedy);
+            const auto t0 = Clock::now();
+            bestGreedy = std::min(bestGreedy, seconds(tg, t0));
+            bytes = element::encodeElement(s.samples, static_cast<std::uint32_t>(s.rate), options);
+            const auto t1 = Clock::now();
+            if (!element::decodeElement(bytes, d, error)) {
+                std::printf("%s: decode failed: %s\n", s.name.c_str(), error.c_str());
+                return 1;
+            }
+            const auto t2 = Clock::now();
+            bestEncode = std::min(bestEncode, seconds(t0, t1));
+            bestDecode = std::min(bestDecode, seconds(t1, t2));
         }
+        encodeSeconds += bestEncode;
+        greedySeconds += bestGreedy;
+        decodeSeconds += bestDecode;
+        totalSamples += s.samples.size();
+
         const double ours = snrDb(s.samples, d.samples);
         const double ima =
             snrDb(s.samples, ffmpegRoundTrip(AV_CODEC_ID_ADPCM_IMA_WAV, s.samples, s.rate, 0));
         const double g726 = snrDb(
             s.samples, ffmpegRoundTrip(AV_CODEC_ID_ADPCM_G726, s.samples, s.rate, 5LL * s.rate));
-        std::printf("%-20s %8.2f dB %7.2f dB %7.2f dB %+9.2f dB %+9.2f dB   (%.0f ns/sample)\n",
-                    s.name.c_str(), ours, ima, g726, ours - ima, ours - g726,
-                    std::chrono::duration<double, std::nano>(t1 - t0).count() /
-                        static_cast<double>(s.samples.size()));
+        const bool holds = ours >= g726 && ours >= ima + 6;
+        allHold = allHold && holds;
+        std::printf("%-20s %7.2f dB %7.2f dB %7.2f dB %+9.2f dB %+9.2f dB  %s\n", s.name.c_str(),
+                    ours, ima, g726, ours - ima, ours - g726, holds ? "ok" : "MISSED");
     }
+    const double perSample = encodeSeconds / static_cast<double>(totalSamples);
     std::printf(
-        "target: at least +6 dB against IMA and at least level with G.726 on each signal\n");
+        "encode: %.1f M samples/s (%.0f ns/sample), %.1f x the decoder's time, %.1f x the "
+        "version-1 greedy encoder's\n",
+        1e-6 / perSample, 1e9 * perSample, encodeSeconds / decodeSeconds,
+        encodeSeconds / greedySeconds);
+    std::printf("decode: %.1f M samples/s (%.0f ns/sample)\n",
+                1e-6 * static_cast<double>(totalSamples) / decodeSeconds,
+                1e9 * decodeSeconds / static_cast<double>(totalSamples));
+    // 4 MiB of elements hold 4 MiB x 65/42 samples.
+    std::printf("4 MiB of elements: %.2f s of encoding on one core\n",
+                perSample * 4194304.0 * 65 / 42);
+    std::printf("targets (element >= G.726-40 and >= IMA-4 + 6 dB on every signal): %s\n",
+                allHold ? "all hold" : "NOT all hold");
     return 0;
 }

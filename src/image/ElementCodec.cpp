@@ -4,9 +4,18 @@
 #include <cstdio>
 #include <limits>
 
+#include "image/ElementCodecDetail.h"
 #include "tools/WavFile.h"
 
 namespace zadaravod::element {
+
+using detail::clamp16;
+using detail::getBits;
+using detail::getU16;
+using detail::getU32;
+using detail::putU16;
+using detail::putU32;
+using detail::signOf;
 
 namespace {
 
@@ -19,76 +28,29 @@ constexpr std::array<std::int32_t, kStepCount> makeStepTable() {
     return t;
 }
 
-std::int32_t clamp16(std::int64_t v) {
-    return static_cast<std::int32_t>(std::clamp<std::int64_t>(v, -32768, 32767));
-}
-
-int signOf(std::int32_t v) { return (v > 0) - (v < 0); }
-
-void putU16(std::uint8_t* p, std::uint32_t v) {
-    p[0] = static_cast<std::uint8_t>(v);
-    p[1] = static_cast<std::uint8_t>(v >> 8);
-}
-void putU32(std::uint8_t* p, std::uint32_t v) {
-    putU16(p, v);
-    putU16(p + 2, v >> 16);
-}
-std::uint32_t getU16(const std::uint8_t* p) {
-    return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8;
-}
-std::uint32_t getU32(const std::uint8_t* p) { return getU16(p) | getU16(p + 2) << 16; }
-
-/// Packs 64 five-bit codes into 40 bytes, code i in bits 5i..5i+4 of the
-/// little-endian bit stream.
-void packCodes(const std::uint8_t* codes, std::uint8_t* out) {
-    std::fill(out, out + 40, std::uint8_t{0});
-    for (std::size_t i = 0; i < kCodesPerBlock; ++i) {
-        const std::size_t bit = 5 * i;
-        const std::uint32_t v = static_cast<std::uint32_t>(codes[i] & 0x1F) << (bit % 8);
-        out[bit / 8] = static_cast<std::uint8_t>(out[bit / 8] | (v & 0xFF));
-        if (v > 0xFF) out[bit / 8 + 1] = static_cast<std::uint8_t>(out[bit / 8 + 1] | (v >> 8));
-    }
-}
-
-std::uint8_t unpackCode(const std::uint8_t* in, std::size_t i) {
-    const std::size_t bit = 5 * i;
-    std::uint32_t v = in[bit / 8];
-    if (bit / 8 + 1 < 40) v |= static_cast<std::uint32_t>(in[bit / 8 + 1]) << 8;
-    return static_cast<std::uint8_t>((v >> (bit % 8)) & 0x1F);
-}
-
 std::string at(std::size_t offset, const std::string& what) {
     char buf[32];
     std::snprintf(buf, sizeof buf, "offset %zu", offset);
     return what + " (" + buf + ")";
 }
 
-std::int32_t nearestLevel(std::int32_t residual, std::int32_t step) {
-    const std::int32_t a = residual < 0 ? -residual : residual;
-    int m = 0;
-    std::int32_t best = std::abs(a - ((kLevels[0] * step) >> 3));
-    for (int i = 1; i < 16; ++i) {
-        const std::int32_t e = std::abs(a - ((kLevels[i] * step) >> 3));
-        if (e < best) {
-            best = e;
-            m = i;
-        } else if (e > best) {
-            break;  // levels rise, so the distance only grows from here
-        }
+/// The pole and zero adaptation both versions share, for a reconstructed
+/// difference dq; s1, s2 and d are the values before this sample's shift.
+template <typename State>
+void adaptPoleZero(State& st, std::int32_t dq) {
+    if (dq != 0) {
+        const int sd = dq > 0 ? 1 : -1;
+        st.a2 = std::clamp(st.a2 + sd * signOf(st.s2) * kPredictorStep, -kA2Limit, kA2Limit);
+        const std::int32_t limit = kCoefOne - st.a2 - kStabilityMargin;
+        st.a1 = std::clamp(st.a1 + sd * signOf(st.s1) * kPredictorStep, -limit, limit);
     }
-    return residual < 0 ? -m - 1 : m;
-}
-
-std::uint8_t chooseInitialStep(std::span<const std::int16_t> x) {
-    // A step of about a quarter of the mean first difference of the first block.
-    const std::size_t n = std::min<std::size_t>(x.size(), kSamplesPerBlock);
-    if (n < 2) return 0;
-    std::int64_t sum = 0;
-    for (std::size_t i = 1; i < n; ++i) sum += std::abs(x[i] - x[i - 1]);
-    const std::int64_t target = sum / static_cast<std::int64_t>(n - 1) / 4;
-    int index = 0;
-    while (index + 1 < kStepCount && kStepTable[index + 1] <= target) ++index;
-    return static_cast<std::uint8_t>(index);
+    for (int i = 0; i < kZeroTaps; ++i) {
+        st.b[i] = st.b[i] - (st.b[i] >> kZeroLeakShift) +
+                  (dq == 0 ? 0 : signOf(dq) * signOf(st.d[i]) * kZeroStep);
+        st.b[i] = std::clamp(st.b[i], -kZeroLimit, kZeroLimit);
+    }
+    for (int i = kZeroTaps - 1; i > 0; --i) st.d[i] = st.d[i - 1];
+    st.d[0] = dq;
 }
 
 }  // namespace
@@ -99,6 +61,8 @@ const std::array<std::int8_t, 16> kIndexAdjust = {-1, -1, -1, -1, -1, 0, 0, 1,
 
 const std::array<std::int32_t, 16> kLevels = {4,  12, 20,  28,  37,  46,  56,  67,
                                               79, 92, 106, 122, 140, 160, 183, 210};
+const std::array<std::int32_t, 16> kLevelsV2 = {4,  12, 20,  28,  37,  46,  56,  67,
+                                                79, 92, 106, 124, 146, 176, 224, 320};
 std::int32_t codeDifference(std::uint8_t code, std::int32_t step) {
     const std::int32_t mag = (kLevels[code & 0x0F] * step) >> 3;
     return (code & 0x10) ? -mag : mag;
@@ -115,19 +79,33 @@ std::int32_t CodecState::apply(std::uint8_t code) { return applyPredicted(code, 
 std::int32_t CodecState::applyPredicted(std::uint8_t code, std::int32_t prediction) {
     const std::int32_t dq = codeDifference(code, kStepTable[static_cast<std::size_t>(stepIndex)]);
     const std::int32_t r = clamp16(static_cast<std::int64_t>(prediction) + dq);
+    adaptPoleZero(*this, dq);
+    stepIndex = std::clamp(stepIndex + kIndexAdjust[code & 0x0F], 0, kStepCount - 1);
+    s2 = s1;
+    s1 = r;
+    return r;
+}
+
+std::int32_t CodecStateV2::predict() const {
+    std::int64_t p = static_cast<std::int64_t>(a1) * s1 + static_cast<std::int64_t>(a2) * s2;
+    for (int i = 0; i < kZeroTaps; ++i) p += static_cast<std::int64_t>(b[i]) * d[i];
+    for (int i = 0; i < kLmsTaps; ++i) p += static_cast<std::int64_t>(w[i]) * h[i];
+    return clamp16(p >> 14);
+}
+
+std::int32_t CodecStateV2::applyPredicted(std::uint8_t code, std::int32_t prediction) {
+    const std::int32_t mag =
+        (kLevelsV2[code & 0x0F] * kStepTable[static_cast<std::size_t>(stepIndex)]) >> 3;
+    const std::int32_t dq = (code & 0x10) ? -mag : mag;
+    const std::int32_t r = clamp16(static_cast<std::int64_t>(prediction) + dq);
     if (dq != 0) {
         const int sd = dq > 0 ? 1 : -1;
-        a2 = std::clamp(a2 + sd * signOf(s2) * kPredictorStep, -kA2Limit, kA2Limit);
-        const std::int32_t limit = kCoefOne - a2 - kStabilityMargin;
-        a1 = std::clamp(a1 + sd * signOf(s1) * kPredictorStep, -limit, limit);
+        for (int i = 0; i < kLmsTaps; ++i)
+            w[i] = std::clamp(w[i] + sd * signOf(h[i]) * kLmsStep, -kLmsLimit, kLmsLimit);
     }
-    for (int i = 0; i < kZeroTaps; ++i) {
-        b[i] =
-            b[i] - (b[i] >> kZeroLeakShift) + (dq == 0 ? 0 : signOf(dq) * signOf(d[i]) * kZeroStep);
-        b[i] = std::clamp(b[i], -kZeroLimit, kZeroLimit);
-    }
-    for (int i = kZeroTaps - 1; i > 0; --i) d[i] = d[i - 1];
-    d[0] = dq;
+    adaptPoleZero(*this, dq);
+    for (int i = kLmsTaps - 1; i > 0; --i) h[i] = h[i - 1];
+    h[0] = s2;
     stepIndex = std::clamp(stepIndex + kIndexAdjust[code & 0x0F], 0, kStepCount - 1);
     s2 = s1;
     s1 = r;
@@ -148,151 +126,31 @@ std::uint16_t crc16(std::span<const std::uint8_t> bytes, std::uint16_t crc) {
     return crc;
 }
 
-namespace {
+namespace detail {
 
-/// Delayed-decision search over one block: keeps the `width` paths of least
-/// squared error, each trying the nearest quantizer levels, and returns the
-/// codes of the best path with its final state.
-class BlockSearch {
-  public:
-    BlockSearch(int width, int spread)
-        : width_(std::clamp(width, 1, 32)), spread_(std::clamp(spread, 0, 4)) {
-        const std::size_t w = static_cast<std::size_t>(width_);
-        paths_.resize(w);
-        next_.resize(w);
-        children_.resize(w * static_cast<std::size_t>(2 * spread_ + 1));
-        parent_.resize(kCodesPerBlock * w);
-        code_.resize(kCodesPerBlock * w);
-    }
-
-    /// Codes x[1..64] of a block whose raw sample has been taken into `state`.
-    void run(const std::int16_t* x, CodecState& state, std::uint8_t* codes) {
-        if (width_ == 1 && spread_ == 0) {  // plain greedy coder: the nearest level each time
-            for (std::size_t t = 0; t < kCodesPerBlock; ++t) {
-                const std::int32_t prediction = state.predict();
-                const std::int32_t level = nearestLevel(
-                    x[t] - prediction, kStepTable[static_cast<std::size_t>(state.stepIndex)]);
-                codes[t] = static_cast<std::uint8_t>(level >= 0 ? level : (0x10 | (-level - 1)));
-                state.applyPredicted(codes[t], prediction);
-            }
-            return;
-        }
-        const std::size_t w = static_cast<std::size_t>(width_);
-        std::size_t live = 1;
-        paths_[0] = {state, 0};
-        for (std::size_t t = 0; t < kCodesPerBlock; ++t) {
-            const std::int32_t target = x[t];
-            std::size_t nChildren = 0;
-            for (std::size_t p = 0; p < live; ++p) {
-                const CodecState& st = paths_[p].state;
-                const std::int32_t step = kStepTable[static_cast<std::size_t>(st.stepIndex)];
-                const std::int32_t prediction = st.predict();
-                const std::int32_t residual = target - prediction;
-                const std::int32_t nearest = nearestLevel(residual, step);
-                const std::int32_t lo = std::max(nearest - spread_, -16);
-                const std::int32_t hi = std::min(nearest + spread_, 15);
-                for (std::int32_t level = lo; level <= hi; ++level) {
-                    const std::uint8_t code =
-                        static_cast<std::uint8_t>(level >= 0 ? level : (0x10 | (-level - 1)));
-                    Child& c = children_[nChildren++];
-                    c.state = st;
-                    const std::int64_t e = target - c.state.applyPredicted(code, prediction);
-                    c.cost = paths_[p].cost + e * e;
-                    c.parent = static_cast<std::uint8_t>(p);
-                    c.code = code;
-                    c.order = static_cast<std::uint32_t>(nChildren);
-                }
-            }
-            const std::size_t keep = std::min(w, nChildren);
-            auto better = [](const Child& a, const Child& b) {
-                return a.cost != b.cost ? a.cost < b.cost : a.order < b.order;
-            };
-            if (keep < nChildren)
-                std::partial_sort(children_.begin(), children_.begin() + static_cast<long>(keep),
-                                  children_.begin() + static_cast<long>(nChildren), better);
-            else
-                std::sort(children_.begin(), children_.begin() + static_cast<long>(nChildren),
-                          better);
-            for (std::size_t k = 0; k < keep; ++k) {
-                next_[k] = {children_[k].state, children_[k].cost};
-                parent_[t * w + k] = children_[k].parent;
-                code_[t * w + k] = children_[k].code;
-            }
-            std::swap(paths_, next_);
-            live = keep;
-        }
-        std::size_t k = 0;  // paths_ are sorted: 0 is the best
-        state = paths_[0].state;
-        for (std::size_t t = kCodesPerBlock; t-- > 0;) {
-            codes[t] = code_[t * w + k];
-            k = parent_[t * w + k];
-        }
-    }
-
-  private:
-    struct Path {
-        CodecState state;
-        std::int64_t cost;
-    };
-    struct Child {
-        CodecState state;
-        std::int64_t cost;
-        std::uint8_t parent;
-        std::uint8_t code;
-        std::uint32_t order;
-    };
-    int width_;
-    int spread_;
-    std::vector<Path> paths_, next_;
-    std::vector<Child> children_;
-    std::vector<std::uint8_t> parent_, code_;
-};
-
-}  // namespace
-
-std::vector<std::uint8_t> encodeElement(std::span<const std::int16_t> samples,
-                                        std::uint32_t sampleRate, const EncoderOptions& options) {
-    if (samples.size() > kMaxSamples) samples = samples.first(kMaxSamples);
-    const std::size_t count = samples.size();
-    const std::size_t blocks = (count + kSamplesPerBlock - 1) / kSamplesPerBlock;
-    std::vector<std::uint8_t> out(kHeaderBytes + blocks * kBlockBytes, 0);
-
-    CodecState state;
-    state.stepIndex = chooseInitialStep(samples);
+void writeHeader(std::vector<std::uint8_t>& out, std::uint8_t version, std::uint32_t sampleRate,
+                 std::uint32_t sampleCount, std::uint8_t initialStepIndex) {
     std::uint8_t* h = out.data();
     std::copy(std::begin(kMagic), std::end(kMagic), h);
-    h[4] = kVersion;
-    h[5] = kCodecAdpcm5;
+    h[4] = version;
+    h[5] = version == kVersion1 ? kCodecAdpcm5 : kCodecAdpcm5Lms;
     putU16(h + 6, kHeaderBytes);
     putU32(h + 8, sampleRate);
-    putU32(h + 12, static_cast<std::uint32_t>(count));
+    putU32(h + 12, sampleCount);
     putU16(h + 16, kBlockBytes);
     h[18] = kSamplesPerBlock;
-    h[19] = static_cast<std::uint8_t>(state.stepIndex);
-    putU32(h + 20, static_cast<std::uint32_t>(blocks * kBlockBytes));
+    h[19] = initialStepIndex;
+    putU32(h + 20, static_cast<std::uint32_t>(out.size() - kHeaderBytes));
+}
 
-    BlockSearch search(options.beamWidth, options.spread);
-    std::int16_t block[kSamplesPerBlock];
-    std::uint8_t codes[kCodesPerBlock];
-    for (std::size_t b = 0; b < blocks; ++b) {
-        const std::size_t start = b * kSamplesPerBlock;
-        const std::size_t n = std::min(kSamplesPerBlock, count - start);
-        std::copy(samples.begin() + static_cast<long>(start),
-                  samples.begin() + static_cast<long>(start + n), block);
-        // The tail of the last block repeats its last sample.
-        std::fill(block + n, block + kSamplesPerBlock, block[n - 1]);
-        std::uint8_t* blk = out.data() + kHeaderBytes + b * kBlockBytes;
-        putU16(blk, static_cast<std::uint16_t>(block[0]));
-        state.takeRaw(block[0]);
-        search.run(block + 1, state, codes);
-        packCodes(codes, blk + 2);
-    }
+void finishChecksum(std::vector<std::uint8_t>& out) {
     std::uint16_t crc = crc16(std::span<const std::uint8_t>(out.data(), 24));
     crc = crc16(std::span<const std::uint8_t>(out.data() + kHeaderBytes, out.size() - kHeaderBytes),
                 crc);
-    putU16(h + 24, crc);
-    return out;
+    putU16(out.data() + 24, crc);
 }
+
+}  // namespace detail
 
 bool parseElementHeader(std::span<const std::uint8_t> bytes, ElementHeader& header,
                         std::string& error) {
@@ -305,12 +163,14 @@ bool parseElementHeader(std::span<const std::uint8_t> bytes, ElementHeader& head
         error = at(0, "no element magic \"LKEL\"");
         return false;
     }
-    if (h[4] != kVersion) {
-        error = at(4, "unknown element version " + std::to_string(h[4]));
+    if (h[4] != kVersion1 && h[4] != kVersion2) {
+        error = at(4, "unknown element version " + std::to_string(h[4]) +
+                          " (this program reads versions 1 and 2)");
         return false;
     }
-    if (h[5] != kCodecAdpcm5) {
-        error = at(5, "unknown codec " + std::to_string(h[5]));
+    if (h[5] != (h[4] == kVersion1 ? kCodecAdpcm5 : kCodecAdpcm5Lms)) {
+        error = at(5, "unknown codec " + std::to_string(h[5]) + " for element version " +
+                          std::to_string(h[4]));
         return false;
     }
     if (getU16(h + 6) != kHeaderBytes || getU16(h + 16) != kBlockBytes ||
@@ -318,6 +178,7 @@ bool parseElementHeader(std::span<const std::uint8_t> bytes, ElementHeader& head
         error = at(6, "header, block or sample-per-block size is not 26/42/65");
         return false;
     }
+    header.version = h[4];
     header.sampleRate = getU32(h + 8);
     header.sampleCount = getU32(h + 12);
     header.initialStepIndex = h[19];
@@ -358,15 +219,34 @@ bool decodeElement(std::span<const std::uint8_t> bytes, DecodedElement& out, std
     out.sampleRate = header.sampleRate;
     out.samples.clear();
     out.samples.reserve(header.sampleCount);
-    CodecState state;
-    state.stepIndex = header.initialStepIndex;
-    for (std::size_t b = 0; b < header.blockCount(); ++b) {
-        const std::uint8_t* blk = bytes.data() + kHeaderBytes + b * kBlockBytes;
-        const auto raw = static_cast<std::int16_t>(getU16(blk));
-        state.takeRaw(raw);
-        out.samples.push_back(raw);
-        for (std::size_t i = 0; i < kCodesPerBlock; ++i)
-            out.samples.push_back(static_cast<std::int16_t>(state.apply(unpackCode(blk + 2, i))));
+    if (header.version == kVersion1) {
+        CodecState state;
+        state.stepIndex = header.initialStepIndex;
+        for (std::size_t b = 0; b < header.blockCount(); ++b) {
+            const std::uint8_t* blk = bytes.data() + kHeaderBytes + b * kBlockBytes;
+            const auto raw = static_cast<std::int16_t>(getU16(blk));
+            state.takeRaw(raw);
+            out.samples.push_back(raw);
+            for (std::size_t i = 0; i < kCodesPerBlock; ++i) {
+                const auto code = static_cast<std::uint8_t>(getBits(blk + 2, 40, 5 * i, 5));
+                out.samples.push_back(static_cast<std::int16_t>(state.apply(code)));
+            }
+        }
+    } else {
+        CodecStateV2 state;
+        state.stepIndex = header.initialStepIndex;
+        for (std::size_t b = 0; b < header.blockCount(); ++b) {
+            const std::uint8_t* blk = bytes.data() + kHeaderBytes + b * kBlockBytes;
+            detail::StepFloor floor;
+            floor.position = static_cast<std::uint8_t>(getBits(blk, kBlockBytes, 0, 6));
+            floor.value = static_cast<std::uint8_t>(getBits(blk, kBlockBytes, 6, 5));
+            for (std::size_t i = 0; i < kCodesPerBlockV2; ++i) {
+                floor.raise(i, state.stepIndex);
+                const auto code =
+                    static_cast<std::uint8_t>(getBits(blk, kBlockBytes, 11 + 5 * i, 5));
+                out.samples.push_back(static_cast<std::int16_t>(state.apply(code)));
+            }
+        }
     }
     out.samples.resize(header.sampleCount);
     return true;
@@ -397,7 +277,9 @@ bool encodeWavFile(const std::filesystem::path& wav, std::vector<std::uint8_t>& 
 std::string elementAsCArray(std::span<const std::uint8_t> element, const std::string& symbol) {
     std::string text;
     text.reserve(element.size() * 6 + 200);
-    text += "/* Sound element (LKEL v1), " + std::to_string(element.size()) + " bytes. */\n";
+    const int version = element.size() > 4 ? element[4] : 0;
+    text += "/* Sound element (LKEL v" + std::to_string(version) + "), " +
+            std::to_string(element.size()) + " bytes. */\n";
     text +=
         "static const unsigned char " + symbol + "[" + std::to_string(element.size()) + "] = {\n";
     static const char digits[] = "0123456789ABCDEF";

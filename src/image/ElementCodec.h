@@ -17,10 +17,18 @@ namespace zadaravod::element {
 inline constexpr std::size_t kHeaderBytes = 26;
 inline constexpr std::size_t kBlockBytes = 42;
 inline constexpr std::size_t kSamplesPerBlock = 65;  ///< 1 raw sample + 64 coded
-inline constexpr std::size_t kCodesPerBlock = 64;
+inline constexpr std::size_t kCodesPerBlock = 64;    ///< version 1: after the raw sample
 inline constexpr std::uint8_t kMagic[4] = {'L', 'K', 'E', 'L'};
-inline constexpr std::uint8_t kVersion = 1;
-inline constexpr std::uint8_t kCodecAdpcm5 = 1;
+/// The version the encoder writes by default; the decoder reads 1 and 2.
+inline constexpr std::uint8_t kVersion = 2;
+inline constexpr std::uint8_t kVersion1 = 1;
+inline constexpr std::uint8_t kVersion2 = 2;
+inline constexpr std::uint8_t kCodecAdpcm5 = 1;     ///< the codec byte of version 1
+inline constexpr std::uint8_t kCodecAdpcm5Lms = 2;  ///< the codec byte of version 2
+/// Version 2: every block codes all 65 samples after an 11-bit step floor.
+inline constexpr std::size_t kCodesPerBlockV2 = 65;
+inline constexpr int kFloorPositionBits = 6;
+inline constexpr int kFloorValueBits = 5;
 /// The largest sample count an element can describe (the field is 32 bits,
 /// and the data length must stay a 32-bit figure as well).
 inline constexpr std::uint32_t kMaxSamples = 0x7FFFFFFFu / kBlockBytes * kSamplesPerBlock;
@@ -32,6 +40,9 @@ extern const std::array<std::int32_t, kStepCount> kStepTable;
 extern const std::array<std::int8_t, 16> kIndexAdjust;
 /// Reconstruction levels by code magnitude, in eighths of a step.
 extern const std::array<std::int32_t, 16> kLevels;
+/// Version 2's levels: the same below magnitude 11, wider above, so that a
+/// step reaches a sudden jump sooner.
+extern const std::array<std::int32_t, 16> kLevelsV2;
 
 /// Predictor coefficient limits and adaptation, in Q14 (16384 = 1.0).
 inline constexpr std::int32_t kCoefOne = 16384;
@@ -42,6 +53,11 @@ inline constexpr int kZeroTaps = 6;
 inline constexpr std::int32_t kZeroStep = 48;
 inline constexpr int kZeroLeakShift = 8;  ///< b -= b >> 8 every sample
 inline constexpr std::int32_t kZeroLimit = 32767;
+/// Version 2's long predictor: sign-sign LMS weights over the 16
+/// reconstructed samples before s2.
+inline constexpr int kLmsTaps = 16;
+inline constexpr std::int32_t kLmsStep = 4;
+inline constexpr std::int32_t kLmsLimit = 32767;
 
 /// The decoder state that carries from sample to sample and block to block.
 struct CodecState {
@@ -67,11 +83,32 @@ struct CodecState {
     }
 };
 
+/// Version 2's decoder state: version 1's pole-zero predictor plus a 16-tap
+/// sign-sign LMS predictor over older samples, and the wider levels.
+struct CodecStateV2 {
+    std::int32_t s1 = 0;
+    std::int32_t s2 = 0;
+    std::int32_t a1 = 0;
+    std::int32_t a2 = 0;
+    std::array<std::int32_t, kZeroTaps> b{};
+    std::array<std::int32_t, kZeroTaps> d{};
+    std::array<std::int32_t, kLmsTaps> w{};  ///< LMS weights, Q14
+    std::array<std::int32_t, kLmsTaps> h{};  ///< samples before s2, newest first
+    std::int32_t stepIndex = 0;
+
+    std::int32_t predict() const;
+    /// Applies one 5-bit code with predict() already computed; returns the
+    /// reconstructed sample.
+    std::int32_t applyPredicted(std::uint8_t code, std::int32_t prediction);
+    std::int32_t apply(std::uint8_t code) { return applyPredicted(code, predict()); }
+};
+
 /// The reconstructed difference of a code at a step size (sign applied).
 std::int32_t codeDifference(std::uint8_t code, std::int32_t step);
 
 /// Fields of the 26-byte header.
 struct ElementHeader {
+    std::uint8_t version = 0;  ///< 1 or 2
     std::uint32_t sampleRate = 0;
     std::uint32_t sampleCount = 0;
     std::uint8_t initialStepIndex = 0;
@@ -86,15 +123,24 @@ struct ElementHeader {
 std::size_t elementSize(std::size_t sampleCount);
 
 struct EncoderOptions {
-    /// Paths kept by the delayed-decision search; 1 is a plain greedy coder.
+    /// The element version written: 2 (the default), or 1 for decoders that
+    /// know only version 1.
+    std::uint8_t version = kVersion;
+    /// Version 1 only: paths kept by the delayed-decision search; 1 is a
+    /// plain greedy coder.
     int beamWidth = 1;
-    /// Candidate quantizer levels tried around the nearest one on each side.
+    /// Version 1 only: candidate quantizer levels tried around the nearest
+    /// one on each side.
     int spread = 0;
+    /// Version 2 only: step floors tried in a block (around the one that fits
+    /// the block's worst error) on each side; 0 writes no floor.
+    int floorSpread = 2;
 };
 
 /// Encodes mono 16-bit samples at `sampleRate` Hz. Deterministic: the same
 /// input and options give the same bytes. `samples.size()` must not exceed
-/// kMaxSamples (the caller checks; larger inputs are cut there).
+/// kMaxSamples (the caller checks; larger inputs are cut there). A version
+/// other than 1 or 2 in `options` is taken as 2.
 std::vector<std::uint8_t> encodeElement(std::span<const std::int16_t> samples,
                                         std::uint32_t sampleRate,
                                         const EncoderOptions& options = {});
