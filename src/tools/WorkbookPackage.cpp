@@ -66,6 +66,10 @@ bool Package::open(std::string bytes, std::string displayName, std::string& erro
                 " bytes; at most " + mebibytes(kMaxPackageBytes) + ")";
         return false;
     }
+    if (bytes.empty()) {
+        error = displayName_ + " is empty: it is not a workbook (.xlsx)";
+        return false;
+    }
     bytes_ = std::move(bytes);
     zip_error_t zerr;
     zip_error_init(&zerr);
@@ -90,6 +94,12 @@ bool Package::open(std::string bytes, std::string displayName, std::string& erro
     }
     zip_error_fini(&zerr);
     const zip_int64_t count = zip_get_num_entries(archive_, 0);
+    if (count == 0) {
+        error = displayName_ + " is an empty package, not a workbook (.xlsx)";
+        zip_discard(archive_);
+        archive_ = nullptr;
+        return false;
+    }
     if (count < 0 || static_cast<std::size_t>(count) > kMaxEntries) {
         error = displayName_ + " holds " + std::to_string(count) +
                 " parts; a workbook may hold at most " + std::to_string(kMaxEntries);
@@ -183,16 +193,28 @@ bool Package::write(const std::map<std::string, std::string>& replaced,
         error = "No workbook is open";
         return false;
     }
+    // Part names compare without case.
+    const auto lower = [](std::string s) {
+        for (char& c : s) c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+        return s;
+    };
+    std::map<std::string, const std::string*> newContent;
+    for (const auto& [name, content] : replaced) newContent[lower(name)] = &content;
+    std::set<std::string> left;
+    for (const auto& name : removed) left.insert(lower(name));
+
+    // A new package in a fresh buffer: the stored parts are copied compressed
+    // as they are, the replaced ones are packed anew.
     zip_error_t zerr;
     zip_error_init(&zerr);
-    SourcePtr source(zip_source_buffer_create(bytes_.data(), bytes_.size(), 0, &zerr));
-    if (!source) {
+    SourcePtr target(zip_source_buffer_create(nullptr, 0, 0, &zerr));
+    if (!target) {
         error = "Cannot write the workbook: " + zipReason(&zerr);
         zip_error_fini(&zerr);
         return false;
     }
-    zip_source_keep(source.get());  // the source outlives the archive: it holds the result
-    zip_t* archive = zip_open_from_source(source.get(), 0, &zerr);
+    zip_source_keep(target.get());  // the source outlives the archive: it holds the result
+    zip_t* archive = zip_open_from_source(target.get(), ZIP_TRUNCATE, &zerr);
     if (!archive) {
         error = "Cannot write the workbook: " + zipReason(&zerr);
         zip_error_fini(&zerr);
@@ -204,27 +226,34 @@ bool Package::write(const std::map<std::string, std::string>& replaced,
         zip_discard(archive);
         return false;
     };
-    for (const auto& [name, content] : replaced) {
-        const zip_int64_t index = zip_name_locate(archive, name.c_str(), ZIP_FL_NOCASE);
-        zip_source_t* part = zip_source_buffer(archive, content.data(), content.size(), 0);
-        if (!part) return fail(name);
-        const bool ok = index >= 0
-                            ? zip_file_replace(archive, static_cast<zip_uint64_t>(index), part,
-                                               ZIP_FL_ENC_UTF_8) == 0
-                            : zip_file_add(archive, name.c_str(), part, ZIP_FL_ENC_UTF_8) >= 0;
-        if (!ok) {
+    auto add = [&](const std::string& name, zip_source_t* part) {
+        if (!part) return false;
+        if (zip_file_add(archive, name.c_str(), part, ZIP_FL_ENC_UTF_8) < 0) {
             zip_source_free(part);
-            return fail(name);
+            return false;
         }
+        return true;
+    };
+    for (std::size_t k = 0; k < names_.size(); ++k) {
+        const std::string key = lower(names_[k]);
+        if (left.count(key)) continue;
+        zip_source_t* part = nullptr;
+        if (auto it = newContent.find(key); it != newContent.end()) {
+            part = zip_source_buffer(archive, it->second->data(), it->second->size(), 0);
+            newContent.erase(it);
+        } else {
+            part = zip_source_zip(archive, archive_, k, 0, 0, -1);
+        }
+        if (!add(names_[k], part)) return fail(names_[k]);
     }
-    for (const std::string& name : removed) {
-        const zip_int64_t index = zip_name_locate(archive, name.c_str(), ZIP_FL_NOCASE);
-        if (index >= 0 && zip_delete(archive, static_cast<zip_uint64_t>(index)) != 0) {
+    for (const auto& [name, content] : replaced) {
+        if (!newContent.count(lower(name))) continue;  // replaced a stored part above
+        if (!add(name, zip_source_buffer(archive, content.data(), content.size(), 0))) {
             return fail(name);
         }
     }
     if (zip_close(archive) != 0) return fail("packing");
-    if (!readSource(source.get(), out, error)) {
+    if (!readSource(target.get(), out, error)) {
         error = "Cannot write the workbook: " + error;
         return false;
     }
