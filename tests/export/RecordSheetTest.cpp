@@ -194,6 +194,8 @@ struct ListMode {
     std::array<const char*, 10> keys;  ///< "" for the key function's own name
 };
 
+void PrintTo(const ListMode& m, std::ostream* os) { *os << m.section; }
+
 class RecordSheetListModes : public RecordSheet, public ::testing::WithParamInterface<ListMode> {};
 
 TEST_P(RecordSheetListModes, KeptListIEndsAtRowR15PlusI) {
