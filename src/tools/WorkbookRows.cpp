@@ -118,10 +118,12 @@ struct DeletionPlan {
 void DeletionPlan::formulas(Sheet& sheet, bool isTarget) {
     const RowDeletion& del = deletion();
     for (const auto& [number, row] : sheet.rows) {
-        if (isTarget && number >= del.first && number <= del.last) continue;  // goes with its row
+        // A formula in a deleted row goes with its row, unless it heads a
+        // group of cells that reaches past the deletion.
+        const bool deletedRow = isTarget && number >= del.first && number <= del.last;
         for (pugi::xml_node c = row.first_child(); c; c = c.next_sibling()) {
             pugi::xml_node f = childNamed(c, "f");
-            if (!f) continue;
+            if (!f || (deletedRow && !f.attribute("ref"))) continue;
             const std::string_view type = f.attribute("t").value();
             const std::string where =
                 std::string(c.attribute("r").value()) + " of the sheet \"" + sheet.name + "\"";
@@ -137,13 +139,16 @@ void DeletionPlan::formulas(Sheet& sheet, bool isTarget) {
                     refuse("a formula range \"" + std::string(ref.value()) + "\" at " + where);
                     continue;
                 }
-                const bool above = bottom<del.first, below = top> del.last;
-                if (isTarget && !above && !below) {
+                const bool above = bottom < del.first;
+                const bool below = top > del.last;
+                const bool inside = top >= del.first && bottom <= del.last;
+                if (isTarget && !above && !below && !inside) {
                     refuse(std::string(type == "shared" ? "a shared" : "an array") +
                            " formula over " + ref.value() + " on the sheet \"" + sheet.name +
                            "\" that the deletion cuts");
                     continue;
                 }
+                if (deletedRow) continue;
                 if (type == "shared") {
                     // The other cells of the group offset the references of
                     // the first one: all of them must move alike.
@@ -162,6 +167,7 @@ void DeletionPlan::formulas(Sheet& sheet, bool isTarget) {
                     setAttribute(sheet.part, ref, *shiftRange(ref.value(), del));
                 }
             }
+            if (deletedRow) continue;
             formula(sheet.part, f, isTarget);
         }
     }

@@ -189,6 +189,10 @@ TEST(Workbook, DeletionThatCannotMoveSomethingChangesNothing) {
          plain, "extended"},
         {"", "<row r=\"9\"><c r=\"A9\"><f t=\"shared\" ref=\"A9:A14\" si=\"0\">B9</f></c></row>",
          "shared formula over A9:A14"},
+        {"",
+         "<row r=\"11\"><c r=\"A11\"><f t=\"shared\" ref=\"A11:A14\" si=\"0\">B1</f></c>"
+         "</row>",
+         "shared formula over A11:A14"},
         {"", "<row r=\"2\"><c r=\"A2\"><f t=\"shared\" ref=\"A2:A4\" si=\"0\">B8</f></c></row>",
          "whose references the deletion cuts"},
         {"", "<row r=\"9\"><c r=\"A9\"><f t=\"array\" ref=\"A9:A11\">B1:B3</f></c></row>",
@@ -210,10 +214,11 @@ TEST(Workbook, DeletionThatCannotMoveSomethingChangesNothing) {
         ASSERT_TRUE(book.saveToBytes(saved));
         EXPECT_EQ(test::readPackage(saved), test::readPackage(original)) << c.named;
     }
-    // Groups wholly above or below the deletion, with references that move
-    // alike, are fine.
+    // Groups wholly above, inside or below the deletion, with references that
+    // move alike, are fine.
     const std::string fine =
         "<row r=\"2\"><c r=\"A2\"><f t=\"shared\" ref=\"A2:A4\" si=\"0\">B2</f></c></row>"
+        "<row r=\"10\"><c r=\"A10\"><f t=\"shared\" ref=\"A10:A12\" si=\"2\">B9</f></c></row>"
         "<row r=\"20\"><c r=\"A20\"><f t=\"shared\" ref=\"A20:A24\" si=\"1\">B20</f></c>"
         "<c r=\"B20\"><f t=\"array\" ref=\"B20:B21\">C20:C21</f></c></row>";
     Workbook book;
