@@ -143,5 +143,31 @@ TEST_F(ListCommands, MoveDeleteClearAndClearLists) {
     EXPECT_EQ(content.library.count(), 3u);
 }
 
+TEST_F(ListCommands, ParallelWritersLoseNothing) {
+    // 50 commands at once, each adding one entry: every one either adds its
+    // entry or refuses clearly (exit 1); none is lost in between.
+    const auto runs = dir / "runs";
+    std::filesystem::create_directory(runs);
+    const std::string script = "for i in $(seq 50); do (" + test::appDir() +
+                               "zadaravod-cli list '" + projectArg() + "' 0 add 10ms >'" +
+                               runs.string() + "'/out.$i 2>&1; echo $? >'" + runs.string() +
+                               "'/status.$i) & done; wait";
+    test::writeFile(runs / "run.sh", script + "\n");
+    ASSERT_EQ(std::system(("bash '" + (runs / "run.sh").string() + "'").c_str()), 0);
+    int added = 0;
+    for (int i = 1; i <= 50; ++i) {
+        const std::string status = test::readFile(runs / ("status." + std::to_string(i)));
+        const std::string output = test::readFile(runs / ("out." + std::to_string(i)));
+        if (status == "0\n") {
+            ++added;
+        } else {
+            EXPECT_EQ(status, "1\n") << output;
+            EXPECT_NE(output.find("in use by another program"), std::string::npos) << output;
+        }
+    }
+    EXPECT_GT(added, 0);
+    EXPECT_EQ(stored().playlists[0].count(), static_cast<std::size_t>(added));
+}
+
 }  // namespace
 }  // namespace zadaravod

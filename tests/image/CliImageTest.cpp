@@ -92,5 +92,37 @@ TEST(CliImage, InspectOfABrokenImageNamesTheOffset) {
     EXPECT_FALSE(missing.err.empty());
 }
 
+TEST(CliImage, ExtractionOverTheBudgetIsRefusedUnlessForced) {
+    test::TempDir dir;
+    Project p = savedProject(dir, 1);
+    p.playlists[0].addTail(p.library.at(0));
+    ASSERT_EQ(saveProjectFile(p), "");
+    ASSERT_EQ(cli("build '" + (dir / "p.winproj").string() + "'", dir).status, 0);
+
+    // List 1 of nine hours: 127 codes of 255 s, 518 MB at 8000 Hz.
+    std::string image = test::readFile(p.imagePath());
+    const std::size_t slot = image::slotOffset(1);
+    for (std::size_t i = 0; i < 127; ++i) {
+        image[slot + 2 * i] = static_cast<char>(0x81);
+        image[slot + 2 * i + 1] = static_cast<char>(0xFF);
+    }
+    const auto hostile = dir / "hostile.bin";
+    test::writeFile(hostile, image);
+    const auto out = dir / "render";
+    const CliRun refused =
+        cli("inspect '" + hostile.string() + "' --extract '" + out.string() + "'", dir);
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.err.find("more than the 256 MB allowed"), std::string::npos) << refused.err;
+    EXPECT_NE(refused.err.find("--force"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(out / "sound-001.wav"));
+
+    // Within the budget the same command writes every file.
+    const CliRun fine =
+        cli("inspect '" + p.imagePath() + "' --extract '" + out.string() + "'", dir);
+    EXPECT_EQ(fine.status, 0) << fine.err;
+    EXPECT_TRUE(std::filesystem::exists(out / "sound-001.wav"));
+    EXPECT_TRUE(std::filesystem::exists(out / "list-00H.wav"));
+}
+
 }  // namespace
 }  // namespace zadaravod

@@ -334,5 +334,41 @@ TEST(MelodyConverter, WritesTheElementAndItsCArray) {
     EXPECT_FALSE(fs::exists(dir / "none.wav.rbf"));
 }
 
+TEST(BuildImage, ASoundAtARateWithoutACodeIsRefused) {
+    test::TempDir dir;
+    Project p = test::makeProject(dir, 2, 130, 11025);
+    ScriptedUserInterface ui;
+    EXPECT_FALSE(buildImage(p, app(), ui));
+    ASSERT_FALSE(ui.messages.empty());
+    const std::string& text = ui.messages.back().text;
+    EXPECT_NE(text.find("sound 1 \"s1.wav\" is recorded at 11025 Hz"), std::string::npos) << text;
+    EXPECT_FALSE(fs::exists(p.imagePath()));
+}
+
+TEST(BuildImage, ALinkToAFileOutsideTheProjectIsRefused) {
+    test::TempDir dir;
+    Project p = test::makeProject(dir, 2);
+    const std::string second = p.library.at(1).filePath;
+    const fs::path outside = dir / "outside.wav";
+    fs::rename(second, outside);
+    fs::create_symlink(outside, second);
+    ScriptedUserInterface ui;
+    EXPECT_FALSE(buildImage(p, app(), ui));
+    ASSERT_FALSE(ui.messages.empty());
+    const std::string& text = ui.messages.back().text;
+    EXPECT_NE(text.find("sound 2 \"s2.wav\" is a link to a file outside the project folder"),
+              std::string::npos)
+        << text;
+    EXPECT_FALSE(fs::exists(p.imagePath()));
+    EXPECT_FALSE(fs::exists(outside.string() + ".rbf"));
+
+    // A link that stays inside the project folder is fine.
+    fs::remove(second);
+    fs::rename(outside, fs::path(p.soundFolder) / "real.wav");
+    fs::create_symlink("real.wav", second);
+    ScriptedUserInterface ui2;
+    EXPECT_TRUE(buildImage(p, app(), ui2)) << ::testing::PrintToString(ui2.texts());
+}
+
 }  // namespace
 }  // namespace zadaravod

@@ -79,7 +79,7 @@ std::string copyFolderTree(const std::string& source, const std::string& destina
     int total = 0;
     for (auto it = fs::recursive_directory_iterator(from, ec);
          !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
-        if (it->is_regular_file(ec)) ++total;
+        if (!it->is_symlink(ec) && it->is_regular_file(ec)) ++total;
     }
     if (ec) return "Cannot read " + source + ": " + ec.message();
 
@@ -109,6 +109,9 @@ std::string copyFolderTree(const std::string& source, const std::string& destina
         if (ec) break;
         const fs::path target = to / relative;
         std::error_code e;
+        // Links stay behind, whatever they point at: a copy never reads
+        // outside the project folder.
+        if (it->is_symlink(e)) continue;
         if (it->is_directory(e)) {
             if (fs::exists(target, e) && !fs::is_directory(target, e)) {
                 return "The target " + target.string() + " exists and is not a folder.";
