@@ -2,6 +2,12 @@
 
 #include <SDL.h>
 
+extern "C" {
+#include <libavutil/channel_layout.h>
+#include <libavutil/opt.h>
+#include <libswresample/swresample.h>
+}
+
 #include <algorithm>
 #include <array>
 #include <cstdint>
@@ -20,30 +26,47 @@ constexpr int kWantedRate = 44100;
 constexpr int kWantedChannels = 2;
 /// Device buffer in frames: about 23 ms at 44.1 kHz.
 constexpr Uint16 kDeviceFrames = 1024;
-/// Source frames handed to a channel's converter at a time.
-constexpr std::size_t kFeedFrames = 4096;
-
-/// One channel's sound: the sample it plays and its converter to the
-/// device's format. Owns `stream`.
+/// Source frames a voice converts at a time inside the callback.
+constexpr std::size_t kPieceFrames = 1024;
+/// One channel's sound: the sample it plays and, when its rate is not the
+/// device's, its resampler (soxr through swresample) with the output it made
+/// and the mix has not taken yet. Owns `resampler`.
 struct Voice {
     SampleHandle sample;
-    SDL_AudioStream* stream = nullptr;
-    std::size_t fedFrames = 0;  ///< source frames handed to `stream`
-    bool flushed = false;       ///< the converter was told that the input ended
+    SwrContext* resampler = nullptr;
+    std::vector<std::int16_t> pending;  ///< resampled frames, interleaved
+    std::size_t pendingAt = 0;          ///< samples of `pending` already mixed
+    std::size_t fedFrames = 0;          ///< source frames handed on (to the resampler or the mix)
     bool paused = false;
 
-    bool active() const { return stream != nullptr; }
+    bool active() const { return sample != nullptr; }
 };
 
 /// Frees what a voice holds. Called without the player's lock.
 void release(Voice& v) {
-    if (v.stream != nullptr) SDL_FreeAudioStream(v.stream);
+    if (v.resampler != nullptr) swr_free(&v.resampler);
     v = Voice{};
 }
 
 void releaseAll(std::vector<Voice>& voices) {
     for (Voice& v : voices) release(v);
     voices.clear();
+}
+
+/// A resampler from `sample`'s rate to `rate`, keeping its channels; null
+/// when it cannot be made.
+SwrContext* makeResampler(const PlayerSample& sample, int rate) {
+    AVChannelLayout layout{};
+    av_channel_layout_default(&layout, sample.channels);
+    SwrContext* swr = nullptr;
+    if (swr_alloc_set_opts2(&swr, &layout, AV_SAMPLE_FMT_S16, rate, &layout, AV_SAMPLE_FMT_S16,
+                            sample.sampleRate, 0, nullptr) < 0 ||
+        av_opt_set(swr, "resampler", "soxr", 0) < 0 || swr_init(swr) < 0) {
+        swr_free(&swr);
+        swr = nullptr;
+    }
+    av_channel_layout_uninit(&layout);
+    return swr;
 }
 
 std::string noSoundText(const std::string& what, const char* reason) {
@@ -68,16 +91,17 @@ struct SdlPlayer::Impl {
     std::array<Voice, kPlayerChannels> voices{};
     /// Voices that fell silent inside the callback, freed by the next call.
     std::vector<Voice> retired;
-    std::vector<std::int32_t> mix;  ///< callback scratch, device frames x channels
-    std::vector<std::int16_t> piece;
+    std::vector<std::int32_t> mix;  ///< callback scratch: device frames x channels
 
     /// Opens the device once. Called with `mutex` held.
     bool ensureOpen();
     /// Fills one device buffer. Called by SDL's audio thread.
     void fill(Uint8* out, int len);
-    /// Pulls up to `want` converted samples of voice `v` into `mix`; returns
-    /// false when the voice has played to its end (or its converter failed).
-    bool pull(Voice& v, std::size_t want);
+    /// Adds the next `frames` device frames of voice `v` to `mix`; false
+    /// when the voice has played to its end (or its resampler failed).
+    bool pull(Voice& v, std::size_t frames);
+    /// Makes the voice's next piece of output; false when there is none.
+    bool refill(Voice& v);
     /// Moves the retired voices out, to be freed after the lock is dropped.
     std::vector<Voice> takeRetired() {
         std::vector<Voice> out;
@@ -117,9 +141,7 @@ bool SdlPlayer::Impl::ensureOpen() {
         return false;
     }
     spec = have;
-    const std::size_t samples = std::max<std::size_t>(have.samples, kDeviceFrames) * have.channels;
-    mix.resize(samples);
-    piece.resize(samples);
+    mix.resize(std::size_t{have.samples} * have.channels);
     retired.reserve(2 * kPlayerChannels);
     // The device starts paused, so the callback cannot be waiting for the
     // lock held here.
@@ -127,36 +149,63 @@ bool SdlPlayer::Impl::ensureOpen() {
     return true;
 }
 
-bool SdlPlayer::Impl::pull(Voice& v, std::size_t want) {
+bool SdlPlayer::Impl::refill(Voice& v) {
     const PlayerSample& s = *v.sample;
+    const auto channels = static_cast<std::size_t>(s.channels);
     const std::size_t total = s.frames();
+    v.pendingAt = 0;
+    if (v.resampler == nullptr) {
+        // The device's own rate: the samples go to the mix as they are.
+        const std::size_t n = std::min(kPieceFrames, total - v.fedFrames);
+        const std::int16_t* from = s.samples.data() + v.fedFrames * channels;
+        v.pending.assign(from, from + n * channels);
+        v.fedFrames += n;
+        return n > 0;
+    }
+    // The resampler is always given room for all it can make: with less,
+    // its soxr engine fails while draining.
+    const std::size_t count = std::min(kPieceFrames, total - v.fedFrames);
+    const int room = swr_get_out_samples(v.resampler, static_cast<int>(count));
+    if (room <= 0) return false;
+    v.pending.resize(static_cast<std::size_t>(room) * channels);
+    auto* out = reinterpret_cast<std::uint8_t*>(v.pending.data());
+    const auto* in =
+        reinterpret_cast<const std::uint8_t*>(s.samples.data() + v.fedFrames * channels);
+    const int made = count > 0 ? swr_convert(v.resampler, &out, room, &in, static_cast<int>(count))
+                               : swr_convert(v.resampler, &out, room, nullptr, 0);
+    v.fedFrames += count;
+    if (made < 0) return false;
+    v.pending.resize(static_cast<std::size_t>(made) * channels);
+    // Nothing made: still filling the filter, or drained when the input is all in.
+    return made > 0 || count > 0;
+}
+
+bool SdlPlayer::Impl::pull(Voice& v, std::size_t frames) {
+    const auto srcChannels = static_cast<std::size_t>(v.sample->channels);
+    const auto devChannels = static_cast<std::size_t>(spec.channels);
     std::size_t got = 0;
-    while (got < want) {
-        const std::size_t room = std::min(want - got, piece.size());
-        const int bytes = SDL_AudioStreamGet(v.stream, piece.data(),
-                                             static_cast<int>(room * sizeof(std::int16_t)));
-        if (bytes < 0) return false;
-        if (bytes > 0) {
-            const auto n = static_cast<std::size_t>(bytes) / sizeof(std::int16_t);
-            for (std::size_t i = 0; i < n; ++i) mix[got + i] += piece[i];
-            got += n;
+    while (got < frames) {
+        if (v.pendingAt >= v.pending.size()) {
+            if (!refill(v)) return false;  // played to its end
             continue;
         }
-        if (v.fedFrames < total) {
-            const std::size_t n = std::min(kFeedFrames, total - v.fedFrames);
-            const auto ch = static_cast<std::size_t>(s.channels);
-            if (SDL_AudioStreamPut(v.stream, s.samples.data() + v.fedFrames * ch,
-                                   static_cast<int>(n * ch * sizeof(std::int16_t))) != 0)
-                return false;
-            v.fedFrames += n;
-            continue;
+        const std::size_t n =
+            std::min(frames - got, (v.pending.size() - v.pendingAt) / srcChannels);
+        // Mono goes to every side; stereo keeps its sides (mixed for a mono device).
+        for (std::size_t i = 0; i < n; ++i) {
+            std::int32_t* frame = mix.data() + (got + i) * devChannels;
+            const std::int16_t* in = v.pending.data() + v.pendingAt + i * srcChannels;
+            if (srcChannels == 1) {
+                for (std::size_t d = 0; d < devChannels; ++d) frame[d] += in[0];
+            } else if (devChannels == 1) {
+                frame[0] += (in[0] + in[1]) / 2;
+            } else {
+                frame[0] += in[0];
+                frame[1] += in[1];
+            }
         }
-        if (!v.flushed) {
-            v.flushed = true;
-            if (SDL_AudioStreamFlush(v.stream) != 0) return false;
-            continue;
-        }
-        return false;  // every converted sample has been handed out
+        v.pendingAt += n * srcChannels;
+        got += n;
     }
     return true;
 }
@@ -166,14 +215,11 @@ void SdlPlayer::Impl::fill(Uint8* out, int len) {
     const std::size_t frameBytes = sizeof(std::int16_t) * spec.channels;
     const std::size_t frames = static_cast<std::size_t>(std::max(len, 0)) / frameBytes;
     const std::size_t want = frames * spec.channels;
-    if (mix.size() < want) {
-        mix.resize(want);
-        piece.resize(want);
-    }
+    if (mix.size() < want) mix.resize(want);
     std::fill_n(mix.begin(), want, 0);
     for (Voice& v : voices) {
         if (!v.active() || v.paused) continue;
-        if (!pull(v, want)) {
+        if (!pull(v, frames)) {
             retired.push_back(std::move(v));
             v = Voice{};
         }
@@ -221,18 +267,18 @@ bool SdlPlayer::playPaused(int channel, SampleHandle sample) {
     if (sample->channels < 1 || sample->channels > 2 || sample->sampleRate <= 0 ||
         sample->sampleRate > kMaxPlayerRate)
         return false;
-    int rate = 0, channels = 0;
+    int rate = 0;
     {
         std::lock_guard lock(impl_->mutex);
         if (!impl_->ensureOpen()) return false;
         rate = impl_->spec.freq;
-        channels = impl_->spec.channels;
     }
-    // Made outside the lock: it allocates the converter's tables.
-    SDL_AudioStream* stream =
-        SDL_NewAudioStream(AUDIO_S16SYS, static_cast<Uint8>(sample->channels), sample->sampleRate,
-                           AUDIO_S16SYS, static_cast<Uint8>(channels), rate);
-    if (stream == nullptr) return false;
+    // Made outside the lock: it allocates the resampler's filter.
+    SwrContext* resampler = nullptr;
+    if (sample->sampleRate != rate) {
+        resampler = makeResampler(*sample, rate);
+        if (resampler == nullptr) return false;
+    }
     Voice previous;
     std::vector<Voice> retired;
     {
@@ -240,7 +286,7 @@ bool SdlPlayer::playPaused(int channel, SampleHandle sample) {
         previous = std::exchange(impl_->voices[static_cast<std::size_t>(channel)], Voice{});
         Voice& v = impl_->voices[static_cast<std::size_t>(channel)];
         v.sample = std::move(sample);
-        v.stream = stream;
+        v.resampler = resampler;
         v.paused = true;
         retired = impl_->takeRetired();
     }

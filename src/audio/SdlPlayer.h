@@ -12,11 +12,12 @@ namespace zadaravod {
 /// The device is opened on the first call that needs it (available(),
 /// playPaused()) as signed 16-bit stereo at 44100 Hz, or at the device's own
 /// rate when it prefers another, and stays open until the player goes. Each
-/// playing channel converts its sample to the device's format with an
-/// SDL_AudioStream (rate and channel count) in small pieces inside the
-/// device callback, so a long recording costs no second copy; the callback
-/// mixes the channels with saturation. A channel that played to its end
-/// falls silent and its sample and stream are released on the next call.
+/// playing channel resamples its sample to the device's rate with the soxr
+/// resampler (through swresample, as the audio layer converts) in small
+/// pieces inside the device callback, so a long recording costs no second
+/// copy; mono goes to both sides. The callback mixes the channels with
+/// saturation. A channel that played to its end falls silent, and its sample
+/// and resampler are released on the next call.
 ///
 /// No device (SDL's audio cannot start, no sound card or sound server, the
 /// driver named by SDL_AUDIODRIVER is missing): available() is false,
