@@ -28,6 +28,7 @@ constexpr int kWantedChannels = 2;
 constexpr Uint16 kDeviceFrames = 1024;
 /// Source frames a voice converts at a time inside the callback.
 constexpr std::size_t kPieceFrames = 1024;
+
 /// One channel's sound: the sample it plays and, when its rate is not the
 /// device's, its resampler (soxr through swresample) with the output it made
 /// and the mix has not taken yet. Owns `resampler`.
@@ -80,20 +81,25 @@ std::string noSoundText(const std::string& what, const char* reason) {
 }  // namespace
 
 struct SdlPlayer::Impl {
-    /// Guards everything below. The device callback takes it too, so no
-    /// SDL call that waits for the callback may be made while holding it.
-    mutable std::mutex mutex;
+    /// Guards the device's state below. Every SDL call is made holding it;
+    /// the device callback never takes it.
+    mutable std::mutex deviceMutex;
     bool openTried = false;
     bool subsystemStarted = false;
     SDL_AudioDeviceID device = 0;
     SDL_AudioSpec spec{};
     std::string error;
+
+    /// Guards the voices and the callback's scratch. The device callback
+    /// takes it (inside SDL's own device lock), so no SDL call is made while
+    /// holding it.
+    std::mutex mutex;
     std::array<Voice, kPlayerChannels> voices{};
     /// Voices that fell silent inside the callback, freed by the next call.
     std::vector<Voice> retired;
     std::vector<std::int32_t> mix;  ///< callback scratch: device frames x channels
 
-    /// Opens the device once. Called with `mutex` held.
+    /// Opens and starts the device once. Called with `deviceMutex` held.
     bool ensureOpen();
     /// Fills one device buffer. Called by SDL's audio thread.
     void fill(Uint8* out, int len);
@@ -141,10 +147,11 @@ bool SdlPlayer::Impl::ensureOpen() {
         return false;
     }
     spec = have;
-    mix.resize(std::size_t{have.samples} * have.channels);
-    retired.reserve(2 * kPlayerChannels);
-    // The device starts paused, so the callback cannot be waiting for the
-    // lock held here.
+    {
+        std::lock_guard lock(mutex);  // the callback cannot run yet: the device is paused
+        mix.resize(std::size_t{have.samples} * have.channels);
+        retired.reserve(2 * kPlayerChannels);
+    }
     SDL_PauseAudioDevice(device, 0);
     return true;
 }
@@ -235,14 +242,10 @@ void SdlPlayer::Impl::fill(Uint8* out, int len) {
 SdlPlayer::SdlPlayer() : impl_(std::make_unique<Impl>()) {}
 
 SdlPlayer::~SdlPlayer() {
-    SDL_AudioDeviceID device = 0;
-    {
-        std::lock_guard lock(impl_->mutex);
-        device = impl_->device;
-        impl_->device = 0;
-    }
-    // Closing waits for the callback, which takes the lock: not held here.
-    if (device != 0) SDL_CloseAudioDevice(device);
+    std::lock_guard lock(impl_->deviceMutex);
+    // Closing waits for the callback, which only takes `mutex`.
+    if (impl_->device != 0) SDL_CloseAudioDevice(impl_->device);
+    impl_->device = 0;
     for (Voice& v : impl_->voices) release(v);
     releaseAll(impl_->retired);
     if (impl_->subsystemStarted) {
@@ -253,12 +256,12 @@ SdlPlayer::~SdlPlayer() {
 }
 
 bool SdlPlayer::available() {
-    std::lock_guard lock(impl_->mutex);
+    std::lock_guard lock(impl_->deviceMutex);
     return impl_->ensureOpen();
 }
 
 std::string SdlPlayer::errorText() const {
-    std::lock_guard lock(impl_->mutex);
+    std::lock_guard lock(impl_->deviceMutex);
     return impl_->error;
 }
 
@@ -269,16 +272,22 @@ bool SdlPlayer::playPaused(int channel, SampleHandle sample) {
         return false;
     int rate = 0;
     {
-        std::lock_guard lock(impl_->mutex);
+        std::lock_guard lock(impl_->deviceMutex);
         if (!impl_->ensureOpen()) return false;
         rate = impl_->spec.freq;
     }
-    // Made outside the lock: it allocates the resampler's filter.
+    // Made outside the lock: the resampler's filter and the voice's buffer
+    // are allocated here, not on the audio thread.
     SwrContext* resampler = nullptr;
+    std::size_t pieceFrames = kPieceFrames;
     if (sample->sampleRate != rate) {
         resampler = makeResampler(*sample, rate);
         if (resampler == nullptr) return false;
+        pieceFrames = static_cast<std::size_t>(
+            std::max(swr_get_out_samples(resampler, static_cast<int>(kPieceFrames)), 0));
     }
+    std::vector<std::int16_t> pending;
+    pending.reserve((pieceFrames + kPieceFrames) * static_cast<std::size_t>(sample->channels));
     Voice previous;
     std::vector<Voice> retired;
     {
@@ -287,6 +296,7 @@ bool SdlPlayer::playPaused(int channel, SampleHandle sample) {
         Voice& v = impl_->voices[static_cast<std::size_t>(channel)];
         v.sample = std::move(sample);
         v.resampler = resampler;
+        v.pending = std::move(pending);
         v.paused = true;
         retired = impl_->takeRetired();
     }
@@ -325,12 +335,12 @@ void SdlPlayer::stopAll() {
 }
 
 int SdlPlayer::deviceRate() const {
-    std::lock_guard lock(impl_->mutex);
+    std::lock_guard lock(impl_->deviceMutex);
     return impl_->device != 0 ? impl_->spec.freq : 0;
 }
 
 int SdlPlayer::deviceChannels() const {
-    std::lock_guard lock(impl_->mutex);
+    std::lock_guard lock(impl_->deviceMutex);
     return impl_->device != 0 ? impl_->spec.channels : 0;
 }
 
