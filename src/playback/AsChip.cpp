@@ -143,7 +143,7 @@ bool renderSoundAsChip(const std::string& pluginPath, const std::string& wavPath
 }
 
 bool renderEntriesAsChip(const std::string& pluginPath, const std::vector<CSound>& entries,
-                         RenderedAudio& out, std::string& error) {
+                         RenderedAudio& out, std::string& error, const std::atomic<bool>* cancel) {
     // Each distinct sound once; the map's nodes stay where they are.
     std::map<std::pair<std::string, std::int32_t>, RenderedAudio> sounds;
     struct Item {
@@ -157,6 +157,10 @@ bool renderEntriesAsChip(const std::string& pluginPath, const std::vector<CSound
             const auto key = std::make_pair(e.filePath, e.sampleRate);
             auto it = sounds.find(key);
             if (it == sounds.end()) {
+                if (cancel != nullptr && cancel->load()) {
+                    error.clear();
+                    return false;
+                }
                 RenderedAudio audio;
                 if (!renderSoundAsChip(pluginPath, e.filePath, e.sampleRate, audio, error))
                     return false;

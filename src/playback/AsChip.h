@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -42,8 +43,11 @@ bool renderSoundAsChip(const std::string& pluginPath, const std::string& wavPath
 /// highest rate among the sounds (8000 Hz with none), other sounds resampled
 /// linearly, as the image inspector renders a list. A sound that appears
 /// several times is converted once. Returns false with `error` when a sound
-/// cannot be rendered or the whole would exceed kMaxAsChipSamples.
+/// cannot be rendered or the whole would exceed kMaxAsChipSamples, and false
+/// with an empty `error` when `cancel` (checked before each conversion) is
+/// set.
 bool renderEntriesAsChip(const std::string& pluginPath, const std::vector<CSound>& entries,
-                         RenderedAudio& out, std::string& error);
+                         RenderedAudio& out, std::string& error,
+                         const std::atomic<bool>* cancel = nullptr);
 
 }  // namespace zadaravod

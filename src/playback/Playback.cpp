@@ -221,8 +221,8 @@ void Playback::runPlaylist(const Work& work) {
 bool Playback::runPlaylistAsChip(const Work& work) {
     RenderedAudio audio;
     std::string error;
-    if (!renderEntriesAsChip(options_.converterPath, work.entries, audio, error)) {
-        sendMessage(error);
+    if (!renderEntriesAsChip(options_.converterPath, work.entries, audio, error, &stopRequested_)) {
+        if (!error.empty()) sendMessage(error);  // empty: stopped meanwhile
         return false;
     }
     idleTicks_ = kPlaylistIdleTicks;

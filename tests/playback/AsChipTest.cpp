@@ -171,6 +171,11 @@ TEST_F(AsChipTest, FailuresSayWhatIsWrong) {
     gone.filePath = (dir / "gone.wav").string();
     EXPECT_FALSE(renderEntriesAsChip(appPlugin(), {s, CSound::silence(100), gone}, got, error));
     EXPECT_THAT(error, HasSubstr("gone.wav"));
+    // A stop before a conversion ends the rendering without a message.
+    const std::atomic<bool> cancel{true};
+    error = "unchanged";
+    EXPECT_FALSE(renderEntriesAsChip(appPlugin(), {s}, got, error, &cancel));
+    EXPECT_EQ(error, "");
     // Hours of silence are refused before anything is allocated.
     EXPECT_FALSE(renderEntriesAsChip(appPlugin(), {CSound::silence(20'000'000)}, got, error));
     EXPECT_THAT(error, HasSubstr("too long"));
