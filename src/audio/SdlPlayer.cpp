@@ -54,17 +54,19 @@ void releaseAll(std::vector<Voice>& voices) {
     voices.clear();
 }
 
-/// A resampler from `sample`'s rate to `rate`, keeping its channels; null
-/// when it cannot be made.
+/// A resampler from `sample`'s rate to `rate`, keeping its channels: soxr,
+/// or swresample's own when FFmpeg was built without soxr. Null when neither
+/// can be made.
 SwrContext* makeResampler(const PlayerSample& sample, int rate) {
     AVChannelLayout layout{};
     av_channel_layout_default(&layout, sample.channels);
     SwrContext* swr = nullptr;
-    if (swr_alloc_set_opts2(&swr, &layout, AV_SAMPLE_FMT_S16, rate, &layout, AV_SAMPLE_FMT_S16,
-                            sample.sampleRate, 0, nullptr) < 0 ||
-        av_opt_set(swr, "resampler", "soxr", 0) < 0 || swr_init(swr) < 0) {
+    for (const bool soxr : {true, false}) {
+        if (swr_alloc_set_opts2(&swr, &layout, AV_SAMPLE_FMT_S16, rate, &layout, AV_SAMPLE_FMT_S16,
+                                sample.sampleRate, 0, nullptr) >= 0 &&
+            (!soxr || av_opt_set(swr, "resampler", "soxr", 0) >= 0) && swr_init(swr) >= 0)
+            break;
         swr_free(&swr);
-        swr = nullptr;
     }
     av_channel_layout_uninit(&layout);
     return swr;

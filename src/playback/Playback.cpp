@@ -27,6 +27,12 @@ constexpr int kPlaylistIdleTicks = 11;
 
 constexpr const char* kSelectText = "Pls select a sound to play";
 
+/// Why a loaded sound did not start on a device that is there.
+std::string refusedText(const PlayerSample& sample) {
+    return "The sound card cannot play a sound of " + std::to_string(sample.sampleRate) +
+           " Hz. Convert the sound to one of the supported rates.";
+}
+
 int clampRange(std::int64_t upper) {
     return static_cast<int>(std::clamp<std::int64_t>(upper, 0, Playback::kMaxRange));
 }
@@ -97,8 +103,8 @@ PlayOutcome Playback::playBackground(const CSoundList& music, int selected) {
         return PlayOutcome::Failed;
     }
     if (!player_.playPaused(kPlaybackChannel, loaded.sample)) {
-        reportNoDevice();
-        return PlayOutcome::NoDevice;
+        sendMessage(refusedText(*loaded.sample));
+        return PlayOutcome::Failed;
     }
     player_.unpauseAll();
     return PlayOutcome::Started;
@@ -253,7 +259,12 @@ bool Playback::playBlock(const LoadResult& loaded) {
     }
     if (stopping()) return false;
     if (!player_.playPaused(kPlaybackChannel, loaded.sample)) {
-        reportNoDevice();
+        if (!player_.available()) {
+            reportNoDevice();
+        } else if (!loadFailureReported_) {
+            loadFailureReported_ = true;
+            sendMessage(refusedText(*loaded.sample));
+        }
         return false;
     }
     player_.unpauseAll();

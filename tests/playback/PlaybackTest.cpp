@@ -312,6 +312,20 @@ TEST_F(PlaybackTest, AnUnplayableSoundIsReportedOnceAndSkipped) {
     EXPECT_EQ(doneCount, 1);
 }
 
+TEST_F(PlaybackTest, ASoundTheDeviceRefusesIsReportedOnce) {
+    settle();
+    player.refusePlays(true);
+    const CSoundList list = listOf({sound("a.wav", 100), sound("b.wav", 100)});
+    ASSERT_EQ(engine->playPlaylist(list, 0), PlayOutcome::Started);
+    engine->waitUntilFinished();
+    EXPECT_EQ(doneCount, 1);
+    EXPECT_EQ(engine->playBackground(list, 0), PlayOutcome::Failed);
+    EXPECT_THAT(messages, ElementsAre("LARK40 ZadarAvod: The sound card cannot play a sound of "
+                                      "8000 Hz. Convert the sound to one of the supported rates.",
+                                      "LARK40 ZadarAvod: The sound card cannot play a sound of "
+                                      "8000 Hz. Convert the sound to one of the supported rates."));
+}
+
 TEST_F(PlaybackTest, BackgroundMusicPlaysAtOnceOnTheCallersThread) {
     // No ticks needed and no worker: the music starts before the call returns.
     const CSoundList music = listOf({sound("music.wav", 5000)});

@@ -52,6 +52,11 @@ void FakePlayer::failLoad(const std::string& path, std::string reason) {
     failures_[path] = std::move(reason);
 }
 
+void FakePlayer::refusePlays(bool refuse) {
+    std::lock_guard lock(mutex_);
+    refusePlays_ = refuse;
+}
+
 void FakePlayer::finish() {
     std::lock_guard lock(mutex_);
     playing_.reset();
@@ -116,7 +121,7 @@ LoadResult FakePlayer::loadSamples(std::vector<std::int16_t> mono, int sampleRat
 bool FakePlayer::playPaused(int channel, SampleHandle sample) {
     std::lock_guard lock(mutex_);
     calls_.push_back("play " + std::to_string(channel) + " paused");
-    if (!available_ || !sample || channel != kPlaybackChannel) return false;
+    if (!available_ || refusePlays_ || !sample || channel != kPlaybackChannel) return false;
     auto l = sampleLengths_.find(sample.get());
     playingLength_ = l != sampleLengths_.end() ? l->second : std::nullopt;
     playing_ = std::move(sample);

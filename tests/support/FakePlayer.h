@@ -56,6 +56,8 @@ class FakePlayer : public Player {
     void setAvailable(bool available, std::string error = {});
     void setLength(const std::string& path, milliseconds length);
     void failLoad(const std::string& path, std::string reason);
+    /// playPaused() refuses every sample (a device that cannot play it).
+    void refusePlays(bool refuse);
     /// Channel 1 stops now.
     void finish();
     /// Runs inside every stopAll(), on the caller's thread.
@@ -85,6 +87,7 @@ class FakePlayer : public Player {
     const FakeClock* clock_;
     mutable std::mutex mutex_;
     bool available_ = true;
+    bool refusePlays_ = false;
     std::string error_;
     std::map<std::string, milliseconds> lengths_;
     std::map<std::string, std::string> failures_;
