@@ -7,6 +7,7 @@
 
 #include "audio/AudioFixtures.h"
 #include "audio/BackgroundMusic.h"
+#include "audio/ConversionTool.h"
 #include "audio/LibraryCommands.h"
 #include "model/ScriptedUserInterface.h"
 #include "tools/WavFile.h"
@@ -132,6 +133,17 @@ TEST_F(ImportSafety, ASourceTooLongForTheLargestFlashIsRefusedWithTheFigures) {
     EXPECT_NE(text.find("4194304 bytes"), std::string::npos) << text;
     ASSERT_EQ(project.library.count(), 1u);
     EXPECT_FALSE(fs::exists(inFolder("long.wav")));
+}
+
+TEST_F(ImportSafety, TheConversionToolRefusesASourceTooLongBeforeAnyWork) {
+    writeLongWav(src("long.wav"), 22000, 400);
+    ui.openFiles.push_back(src("long.wav"));
+    ui.samplingRates.push_back(22000);
+    ui.saveFiles.push_back((dir / "out.wav").string());
+    EXPECT_FALSE(runConversionTool(ui));
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_NE(ui.messages[0].text.find("lasts 400.0 s"), std::string::npos) << ui.messages[0].text;
+    EXPECT_FALSE(fs::exists(dir / "out.wav"));
 }
 
 }  // namespace
