@@ -9,5 +9,5 @@ case $build in /*) ;; *) build=$root/$build ;; esac
 cmake --build "$build" --target app_window_tests
 QT_QPA_PLATFORM=offscreen ZADARAVOD_APP_DIR="$build/bin" \
     ZADARAVOD_SCREENSHOT="$root/docs/screenshot.png" \
-    "$build/tests/app_window_tests" --gtest_filter='WindowTest.ScreenshotOfASmallProject'
+    "$build/tests/gui_tests" --gtest_filter='WindowTest.ScreenshotOfASmallProject'
 echo "Wrote $root/docs/screenshot.png"

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "resources/fixed/FixedFiles.h"
-#include "tools/AtomicFile.h"
-#include "tools/WavFile.h"
+#include "io/AtomicFile.h"
+#include "format/WavFile.h"
 
 int main(int argc, char** argv) {
     if (argc != 2) {

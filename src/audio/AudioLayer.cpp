@@ -19,8 +19,8 @@ extern "C" {
 #include <mutex>
 #include <vector>
 
-#include "tools/AtomicFile.h"
-#include "tools/WavFile.h"
+#include "io/AtomicFile.h"
+#include "format/WavFile.h"
 
 namespace zadaravod {
 namespace fs = std::filesystem;

@@ -8,9 +8,9 @@
 #include <limits>
 #include <memory>
 
-#include "image/ElementCodec.h"
-#include "tools/AtomicFile.h"
-#include "tools/WavFile.h"
+#include "format/ElementCodec.h"
+#include "io/AtomicFile.h"
+#include "format/WavFile.h"
 
 namespace zadaravod {
 namespace fs = std::filesystem;

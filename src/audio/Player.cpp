@@ -2,8 +2,8 @@
 
 #include <utility>
 
-#include "tools/AtomicFile.h"
-#include "tools/WavFile.h"
+#include "io/AtomicFile.h"
+#include "format/WavFile.h"
 
 namespace zadaravod {
 

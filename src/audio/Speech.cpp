@@ -8,7 +8,7 @@
 #include <mutex>
 
 #include "audio/Resample.h"
-#include "audio/SamplingRates.h"
+#include "model/SamplingRates.h"
 #include "audio/Utf8Text.h"
 
 namespace zadaravod {

@@ -1,12 +1,14 @@
 #pragma once
 
-#include <memory>
+#include <functional>
+#include <iostream>
+#include <optional>
 #include <string>
 
-#include "model/AppPaths.h"
+#include "commands/Result.h"
+#include "commands/UserInterface.h"
+#include "io/AppPaths.h"
 #include "model/Project.h"
-#include "model/ScriptedUserInterface.h"
-#include "tools/ProjectLock.h"
 
 namespace CLI {
 class App;
@@ -19,37 +21,60 @@ inline constexpr int kExitOk = 0;
 inline constexpr int kExitRefused = 1;  ///< a command refused or failed
 inline constexpr int kExitUsage = 2;    ///< bad arguments
 
-/// What every command shares: the seam (messages go to standard error), the
-/// application folder, and the exit status the run ends with.
-struct Context {
-    ScriptedUserInterface ui;
+/// The command line's messenger: messages (what the editor shows in a box)
+/// go to standard error, status lines to standard output.
+class Console final : public Messenger {
+public:
+    void message(const std::string& text, const std::string& caption, Icon icon) override;
+    void status(const std::string& text) override;
+};
+
+/// When an edit of a project is saved.
+enum class SaveWhen {
+    Changed,    ///< whenever the command changed the project, also when it then stopped
+    Succeeded,  ///< only when the command succeeded: a refusal leaves the files as they were
+};
+
+/// What every command shares: the console, the application folder and the
+/// exit status; and the one way a command works on a project: open it by the
+/// path given (a project folder or its project file, locked against other
+/// writers) → run the command's entry point → save when it changed.
+class Session {
+public:
+    Console console;
     AppPaths paths;
     int exitCode = kExitOk;
-    /// The lock of the project a command works on, held from load to save.
-    ProjectLock lock;
 
-    /// Prints `text` on standard error and marks the run as refused.
-    void refuse(const std::string& text);
-    /// Resolves `<project>` (a project folder or its project file) and opens
-    /// it into `project` with the editor's Open rules. On failure prints why,
-    /// sets the exit status and returns false; `project` then holds nothing.
-    bool openProject(const std::string& argument, Project& project);
-    /// Saves the open project (project file and flash-size file), as the
-    /// editor does when a project is left. Prints why and returns false on failure.
-    bool saveProject(const Project& project);
+    /// Prints the refusal on standard error (nothing for an empty text: the
+    /// command told the user already); the exit status becomes 1.
+    void refuse(const Message& message);
+    void refuse(const std::string& text) { refuse(Message{text}); }
+    /// Prints a usage error on standard error; the exit status becomes 2.
+    void usage(const std::string& text);
+
+    /// Reads the project `argument` names without locking it (for commands
+    /// that only read). Refuses and returns nullopt when it does not load.
+    std::optional<Project> read(const std::string& argument);
+    /// Opens the project `argument` names, locked, runs `command` on it and
+    /// saves it as `when` says. A failure of `command` is printed and ends
+    /// the run with status 1.
+    void edit(const std::string& argument, const std::function<Done(Project&)>& command,
+              SaveWhen when = SaveWhen::Changed);
 };
 
 // Each group of commands registers itself on the application. The callbacks
-// run after parsing and set ctx.exitCode.
-void addProjectCommands(CLI::App& app, Context& ctx);  // new, info
-void addImageCommands(CLI::App& app, Context& ctx);    // build, inspect
-void addAudioCommands(CLI::App& app,
-                      Context& ctx);                // import, remove, clear-library, music, convert
-void addListCommands(CLI::App& app, Context& ctx);  // list, clear-lists
-void addSetCommands(CLI::App& app, Context& ctx);   // set
+// run after parsing and set session.exitCode.
+void addProjectCommands(CLI::App& app, Session& session);  // new, info
+void addImageCommands(CLI::App& app, Session& session);    // build, inspect
+void addAudioCommands(CLI::App& app, Session& session);    // import, remove, clear-library, music, convert
+void addListCommands(CLI::App& app, Session& session);     // list, clear-lists
+void addSetCommands(CLI::App& app, Session& session);      // set
 
 /// Parses a list number written in decimal ("10") or as the editor shows it
 /// ("0aH"); returns -1 when it is not 0..219.
 int parseListNumber(const std::string& text);
+
+/// `path` made absolute, without "." and ".." parts.
+std::string absolutePath(const std::string& path);
 
 }  // namespace zadaravod::cli

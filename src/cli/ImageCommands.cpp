@@ -5,10 +5,10 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/Cli.h"
-#include "image/ImageBuilder.h"
-#include "image/ImageFormat.h"
-#include "image/ImageReader.h"
-#include "tools/AtomicFile.h"
+#include "commands/Build.h"
+#include "format/ImageFormat.h"
+#include "format/ImageReader.h"
+#include "io/AtomicFile.h"
 
 namespace zadaravod::cli {
 
@@ -55,7 +55,7 @@ nlohmann::json toJson(const image::ImageReading& r) {
             else
                 entries.push_back({{"silenceMs", it.silenceMs}});
         }
-        lists.push_back({{"list", n}, {"caption", image::listCaption(n)}, {"items", entries}});
+        lists.push_back({{"list", n}, {"caption", listNumberText(n)}, {"items", entries}});
     }
     j["playlists"] = lists;
     j["libraryCount"] = r.libraryCount;
@@ -92,14 +92,14 @@ void printText(const image::ImageReading& r) {
             std::cout << k.function << " (" << keyFunctionName(k.function) << ")";
         else
             std::cout << "-";
-        std::cout << ", list " << (k.list >= 0 ? image::listCaption(k.list) : std::string("-"))
+        std::cout << ", list " << (k.list >= 0 ? listNumberText(k.list) : std::string("-"))
                   << "\n";
     }
     std::cout << "Playlists:\n";
     for (int n = 0; n < kPlaylistCount; ++n) {
         const auto& items = r.playlists[static_cast<std::size_t>(n)];
         if (items.empty()) continue;
-        std::cout << "  " << image::listCaption(n) << ":";
+        std::cout << "  " << listNumberText(n) << ":";
         for (const auto& it : items) {
             if (it.isSound)
                 std::cout << " " << it.soundIndex + 1;
@@ -119,19 +119,18 @@ void printText(const image::ImageReading& r) {
 
 }  // namespace
 
-void addImageCommands(CLI::App& app, Context& ctx) {
+void addImageCommands(CLI::App& app, Session& session) {
     static Arguments args;
 
     auto* build = app.add_subcommand("build", "Build the flash image of a project");
     build->add_option("project", args.project, "Project folder or project file")->required();
-    build->callback([&ctx] {
-        Project project;
-        if (!ctx.openProject(args.project, project)) return;
-        if (!buildImage(project, ctx.paths, ctx.ui)) {
-            ctx.exitCode = kExitRefused;
-            return;
-        }
-        std::cout << project.imagePath() << "\n";
+    build->callback([&session] {
+        session.edit(args.project, [&](Project& project) -> Done {
+            const Result<std::uint64_t> built = buildImage(project, session.paths, session.console);
+            if (!built) return built.error();
+            std::cout << project.imagePath() << "\n";
+            return {};
+        });
     });
 
     auto* inspect = app.add_subcommand("inspect", "Read a flash image back");
@@ -141,11 +140,10 @@ void addImageCommands(CLI::App& app, Context& ctx) {
                         "Write every sound and every non-empty list as WAV files into this folder");
     inspect->add_flag("--force", args.force,
                       "With --extract: write even when the files would pass 256 MB in all");
-    inspect->callback([&ctx] {
+    inspect->callback([&session] {
         std::string bytes, error;
         if (!readWholeFile(args.image, bytes, error, std::uintmax_t{1} << 30)) {
-            ctx.refuse(error);
-            return;
+            return session.refuse(error);
         }
         const std::span<const std::uint8_t> data(
             reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
@@ -170,7 +168,7 @@ void addImageCommands(CLI::App& app, Context& ctx) {
             }
         }
         for (const auto& p : problems) std::cerr << p << "\n";
-        if (!problems.empty()) ctx.exitCode = kExitRefused;
+        if (!problems.empty()) session.exitCode = kExitRefused;
     });
 }
 

@@ -3,15 +3,16 @@
 // arguments. A command that refuses leaves the project file as it was.
 #include <CLI/CLI.hpp>
 
-#include <algorithm>
+#include <functional>
 #include <iostream>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "app/PlaylistEditor.h"
-#include "audio/Silence.h"
 #include "cli/Cli.h"
+#include "commands/Playlists.h"
+#include "format/ImageFormat.h"
+#include "rules/Silence.h"
 
 namespace zadaravod::cli {
 
@@ -74,163 +75,137 @@ struct ListArguments {
 
 ListArguments args;
 
-/// Opens the project and selects the list; false (exit status set) on failure.
-bool openList(Context& ctx, Project& project, int& listNumber) {
-    listNumber = parseListNumber(args.list);
-    if (listNumber < 0) {
-        std::cerr << "No list " << args.list << ": a list number is 0..219, in decimal or as "
-                  << "the editor shows it (0aH)." << '\n';
-        ctx.exitCode = kExitUsage;
-        return false;
+/// The list number of the arguments; -1 (a usage error printed) when it is
+/// not one.
+int listNumber(Session& session) {
+    const int n = parseListNumber(args.list);
+    if (n < 0) {
+        session.usage("No list " + args.list +
+                      ": a list number is 0..219, in decimal or as the editor shows it (0aH).");
     }
-    return ctx.openProject(args.project, project);
+    return n;
 }
 
-/// A 1-based entry position of `list`; refuses (and returns nullopt) when it
-/// names no entry.
-std::optional<int> entryIndex(Context& ctx, const CSoundList& list, int listNumber, int position,
-                              const char* what) {
+/// A 1-based entry position of `list`; the refusal when it names no entry.
+Result<int> entryIndex(const CSoundList& list, int n, int position, const char* what) {
     if (position < 1 || static_cast<std::size_t>(position) > list.count()) {
-        ctx.refuse(std::string("No entry ") + std::to_string(position) + " " + what + " in list " +
-                   listNumberText(listNumber) + " (it holds " + std::to_string(list.count()) +
-                   " entries).");
-        return std::nullopt;
+        return failure(std::string("No entry ") + std::to_string(position) + " " + what +
+                       " in list " + listNumberText(n) + " (it holds " +
+                       std::to_string(list.count()) + " entries).");
     }
     return position - 1;
 }
 
-void report(const PlaylistEditor& editor, const Project& project) {
-    const CSoundList& list = project.playlists[static_cast<std::size_t>(editor.currentList())];
-    std::cout << "List " << listNumberText(editor.currentList()) << ": " << list.count()
-              << " entries, " << editor.currentListBytes() << " of "
-              << PlaylistEditor::kListByteLimit << " bytes" << '\n';
+/// Runs `edit` on list n of the project; the project is saved only when it
+/// succeeds, and the list's figures are printed then.
+void editList(Session& session, int n, const std::function<Done(PlaylistEditor&, Project&)>& edit) {
+    std::string report;
+    session.edit(
+        args.project,
+        [&](Project& project) -> Done {
+            PlaylistEditor editor(project, session.console);
+            editor.setCurrentList(n);
+            if (Done done = edit(editor, project); !done) return done;
+            report = "List " + listNumberText(n) + ": " +
+                     std::to_string(project.playlists[static_cast<std::size_t>(n)].count()) +
+                     " entries, " + std::to_string(editor.currentListBytes()) + " of " +
+                     std::to_string(PlaylistEditor::kListByteLimit) + " bytes";
+            return {};
+        },
+        SaveWhen::Succeeded);
+    if (session.exitCode == kExitOk) std::cout << report << '\n';
 }
 
-void runAdd(Context& ctx) {
+void runAdd(Session& session) {
     std::vector<ListItem> items;
     for (const std::string& text : args.items) {
         const auto item = parseItem(text);
         if (!item) {
-            std::cerr << "Not an item: " << text
-                      << " (give a library sound's number, or a silence as <ms>ms)" << '\n';
-            ctx.exitCode = kExitUsage;
-            return;
+            return session.usage("Not an item: " + text +
+                                 " (give a library sound's number, or a silence as <ms>ms)");
         }
         items.push_back(*item);
     }
-    Project project;
-    int listNumber = 0;
-    if (!openList(ctx, project, listNumber)) return;
-    for (const ListItem& item : items) {
-        if (item.silence) {
-            const std::string error = silenceLengthError(item.value);
-            if (!error.empty()) return ctx.refuse(error);
-        } else if (item.value < 1 ||
-                   static_cast<std::size_t>(item.value) > project.library.count()) {
-            return ctx.refuse("No sound " + std::to_string(item.value) +
-                              " in the library (it holds " +
-                              std::to_string(project.library.count()) + " sounds).");
+    const int n = listNumber(session);
+    if (n < 0) return;
+    editList(session, n, [&](PlaylistEditor& editor, Project& project) -> Done {
+        for (const ListItem& item : items) {
+            if (item.silence) {
+                const std::string error = silenceLengthError(item.value);
+                if (!error.empty()) return failure(error);
+            } else if (item.value < 1 ||
+                       static_cast<std::size_t>(item.value) > project.library.count()) {
+                return failure("No sound " + std::to_string(item.value) +
+                               " in the library (it holds " +
+                               std::to_string(project.library.count()) + " sounds).");
+            }
         }
-    }
-    std::optional<int> selected;
-    if (args.before != 0) {
-        const auto index = entryIndex(ctx, project.playlists[static_cast<std::size_t>(listNumber)],
-                                      listNumber, args.before, "to insert before");
-        if (!index) return;
-        selected = *index;
-    }
-
-    PlaylistEditor editor(project, ctx.ui);
-    editor.setCurrentList(listNumber);
-    for (const ListItem& item : items) {
-        bool placed = false;
-        if (!item.silence) {
-            ctx.ui.librarySounds.push_back(item.value - 1);
-            placed = editor.insertTrack(selected);
-        } else if (std::any_of(kFixedSilences.begin(), kFixedSilences.end(),
-                               [&](const FixedSilence& f) { return f.durationMs == item.value; })) {
-            placed = editor.insertFixedSilence(item.value, selected);
-        } else {
-            ctx.ui.silences.push_back(item.value);
-            placed = editor.insertFreeSilence(selected);
+        std::optional<int> selected;
+        if (args.before != 0) {
+            const Result<int> index = entryIndex(project.playlists[static_cast<std::size_t>(n)], n,
+                                                 args.before, "to insert before");
+            if (!index) return index.error();
+            selected = index.value();
         }
-        ctx.ui.librarySounds.clear();
-        ctx.ui.silences.clear();
-        // The editor has shown why; the file keeps what it had.
-        if (!placed) {
-            ctx.exitCode = kExitRefused;
-            return;
+        for (const ListItem& item : items) {
+            const Done placed = item.silence ? editor.insertSilence(item.value, selected)
+                                             : editor.insertSound(item.value - 1, selected);
+            // A refusal leaves the file as it was, earlier items included.
+            if (!placed) return placed;
+            // The next item goes after this one.
+            if (selected) ++*selected;
         }
-        // The next item goes after this one.
-        if (selected) ++*selected;
-    }
-    if (!ctx.saveProject(project)) return;
-    report(editor, project);
+        return {};
+    });
 }
 
-void runDelete(Context& ctx) {
-    Project project;
-    int listNumber = 0;
-    if (!openList(ctx, project, listNumber)) return;
-    const auto index = entryIndex(ctx, project.playlists[static_cast<std::size_t>(listNumber)],
-                                  listNumber, args.position, "to delete");
-    if (!index) return;
-    PlaylistEditor editor(project, ctx.ui);
-    editor.setCurrentList(listNumber);
-    ctx.ui.confirmAnswers.push_back(1095);  // the command is its own confirmation
-    if (!editor.deleteEntry(*index)) {
-        ctx.exitCode = kExitRefused;
-        return;
-    }
-    if (!ctx.saveProject(project)) return;
-    report(editor, project);
+void runDelete(Session& session) {
+    const int n = listNumber(session);
+    if (n < 0) return;
+    editList(session, n, [&](PlaylistEditor& editor, Project& project) -> Done {
+        const Result<int> index = entryIndex(project.playlists[static_cast<std::size_t>(n)], n,
+                                             args.position, "to delete");
+        if (!index) return index.error();
+        return editor.removeEntry(index.value());
+    });
 }
 
-void runMove(Context& ctx) {
-    Project project;
-    int listNumber = 0;
-    if (!openList(ctx, project, listNumber)) return;
-    const CSoundList& list = project.playlists[static_cast<std::size_t>(listNumber)];
-    const auto from = entryIndex(ctx, list, listNumber, args.from, "to move");
-    if (!from) return;
-    const auto to = entryIndex(ctx, list, listNumber, args.to, "to move to");
-    if (!to) return;
-    PlaylistEditor editor(project, ctx.ui);
-    editor.setCurrentList(listNumber);
-    if (editor.moveEntry(*from, *to) && !ctx.saveProject(project)) return;
-    report(editor, project);
+void runMove(Session& session) {
+    const int n = listNumber(session);
+    if (n < 0) return;
+    editList(session, n, [&](PlaylistEditor& editor, Project& project) -> Done {
+        const CSoundList& list = project.playlists[static_cast<std::size_t>(n)];
+        const Result<int> from = entryIndex(list, n, args.from, "to move");
+        if (!from) return from.error();
+        const Result<int> to = entryIndex(list, n, args.to, "to move to");
+        if (!to) return to.error();
+        editor.moveEntry(from.value(), to.value());
+        return {};
+    });
 }
 
-void runClear(Context& ctx) {
-    Project project;
-    int listNumber = 0;
-    if (!openList(ctx, project, listNumber)) return;
-    PlaylistEditor editor(project, ctx.ui);
-    editor.setCurrentList(listNumber);
-    ctx.ui.confirmAnswers.push_back(1095);
-    if (!editor.clearList()) {
-        ctx.exitCode = kExitRefused;
-        return;
-    }
-    ctx.saveProject(project);
+void runClear(Session& session) {
+    const int n = listNumber(session);
+    if (n < 0) return;
+    session.edit(args.project, [&](Project& project) {
+        PlaylistEditor editor(project, session.console);
+        editor.setCurrentList(n);
+        return editor.clearCurrentList();
+    });
 }
 
-void runClearAll(Context& ctx) {
-    Project project;
-    if (!ctx.openProject(args.clearAllProject, project)) return;
-    PlaylistEditor editor(project, ctx.ui);
-    ctx.ui.confirmAnswers.push_back(1095);
-    if (!editor.clearAllLists()) {
-        ctx.exitCode = kExitRefused;
-        return;
+void runClearAll(Session& session) {
+    session.edit(args.clearAllProject, [&](Project& project) {
+        return PlaylistEditor(project, session.console).clearEveryList();
+    });
+    if (session.exitCode == kExitOk) {
+        std::cout << "All " << kPlaylistCount << " lists are empty" << '\n';
     }
-    if (!ctx.saveProject(project)) return;
-    std::cout << "All " << kPlaylistCount << " lists are empty" << '\n';
 }
 
 }  // namespace
 
-void addListCommands(CLI::App& app, Context& ctx) {
+void addListCommands(CLI::App& app, Session& session) {
     auto* list = app.add_subcommand("list", "Edit playlist <n> of a project");
     list->add_option("project", args.project, "Project folder or project file")->required();
     list->add_option("n", args.list, "List number 0..219, decimal or as shown (0aH)")->required();
@@ -241,24 +216,24 @@ void addListCommands(CLI::App& app, Context& ctx) {
     add->add_option("item", args.items, "Library sound number or silence length")->required();
     add->add_option("--before", args.before, "Insert before entry <pos> (1-based)")
         ->check(CLI::PositiveNumber);
-    add->callback([&ctx] { runAdd(ctx); });
+    add->callback([&session] { runAdd(session); });
 
     auto* del = list->add_subcommand("delete", "Delete entry <pos> (1-based)");
     del->add_option("pos", args.position, "Entry position")->required();
-    del->callback([&ctx] { runDelete(ctx); });
+    del->callback([&session] { runDelete(session); });
 
     auto* move = list->add_subcommand("move", "Move entry <from> so that it stands at <to>");
     move->add_option("from", args.from, "Entry position")->required();
     move->add_option("to", args.to, "Position it takes")->required();
-    move->callback([&ctx] { runMove(ctx); });
+    move->callback([&session] { runMove(session); });
 
     auto* clear = list->add_subcommand("clear", "Remove every entry of the list");
-    clear->callback([&ctx] { runClear(ctx); });
+    clear->callback([&session] { runClear(session); });
 
     auto* clearAll = app.add_subcommand("clear-lists", "Empty all 220 playlists");
     clearAll->add_option("project", args.clearAllProject, "Project folder or project file")
         ->required();
-    clearAll->callback([&ctx] { runClearAll(ctx); });
+    clearAll->callback([&session] { runClearAll(session); });
 }
 
 }  // namespace zadaravod::cli

@@ -5,8 +5,9 @@
 #include <filesystem>
 #include <iostream>
 
-#include "app/Editor.h"
 #include "cli/Cli.h"
+#include "commands/ProjectFiles.h"
+#include "format/ImageFormat.h"
 #include "model/MemoryGauge.h"
 
 namespace zadaravod::cli {
@@ -144,25 +145,22 @@ void printProject(std::ostream& out, const Project& p) {
 
 }  // namespace
 
-void addProjectCommands(CLI::App& app, Context& ctx) {
+void addProjectCommands(CLI::App& app, Session& session) {
     auto* cmdNew = app.add_subcommand("new", "Create a project folder <dir>/<name>.winproj");
     static std::string newPath;
     cmdNew->add_option("path", newPath, "The project to create, <dir>/<name>.winproj")->required();
-    cmdNew->callback([&ctx] {
-        std::error_code ec;
-        const std::string absolute = fs::absolute(newPath, ec).lexically_normal().string();
+    cmdNew->callback([&session] {
+        const std::string absolute = absolutePath(newPath);
         const std::string parent = folderOf(absolute);
+        std::error_code ec;
         if (!fs::is_directory(parent, ec)) {
-            ctx.refuse("The folder " + parent + " does not exist; create it first.");
-            return;
+            return session.refuse("The folder " + parent + " does not exist; create it first.");
         }
-        Editor editor(ctx.ui, ctx.paths);
-        ctx.ui.saveFiles.push_back(absolute);
-        if (!editor.newProject()) {
-            ctx.exitCode = kExitRefused;
-            return;
+        ProjectFiles files(session.console, session.paths);
+        if (const Done created = files.newAt(absolute); !created) {
+            return session.refuse(created.error());
         }
-        std::cout << "Created " << editor.project().projectFilePath << '\n';
+        std::cout << "Created " << files.project().projectFilePath << '\n';
     });
 
     auto* cmdInfo = app.add_subcommand("info", "Show a project's settings, library and playlists");
@@ -170,13 +168,13 @@ void addProjectCommands(CLI::App& app, Context& ctx) {
     static bool infoJson = false;
     cmdInfo->add_option("project", infoProject, "Project folder or project file")->required();
     cmdInfo->add_flag("--json", infoJson, "Print one JSON document");
-    cmdInfo->callback([&ctx] {
-        Project project;
-        if (!ctx.openProject(infoProject, project)) return;
+    cmdInfo->callback([&session] {
+        const std::optional<Project> project = session.read(infoProject);
+        if (!project) return;
         if (infoJson) {
-            std::cout << projectJson(project).dump(2) << '\n';
+            std::cout << projectJson(*project).dump(2) << '\n';
         } else {
-            printProject(std::cout, project);
+            printProject(std::cout, *project);
         }
     });
 }

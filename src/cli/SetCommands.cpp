@@ -10,6 +10,8 @@
 #include <optional>
 
 #include "cli/Cli.h"
+#include "model/Settings.h"
+#include "rules/OptionsRules.h"
 
 namespace zadaravod::cli {
 
@@ -174,7 +176,7 @@ std::string applyPair(const std::string& pair, Project& p, bool& musicOnAsked) {
 
 }  // namespace
 
-void addSetCommands(CLI::App& app, Context& ctx) {
+void addSetCommands(CLI::App& app, Session& session) {
     auto* cmd = app.add_subcommand("set",
                                    "Set the chip settings: mode, output, busy, pullup, "
                                    "music, flash, key<N>, key<N>.list");
@@ -190,41 +192,52 @@ void addSetCommands(CLI::App& app, Context& ctx) {
         "  key<N>=<function code 0..14 or its name>   key<N>.list=<0..219>   (N = 1..24)\n"
         "The background-music flag belongs to the one-line and three-line modes: choosing\n"
         "another mode clears it, as the options dialog does.");
-    cmd->callback([&ctx] {
-        Project p;
-        if (!ctx.openProject(project, p)) return;
-        const COptions before = p.options;
-        Project changed = p;
-        bool musicOnAsked = false;
-        std::vector<std::string> errors;
-        std::map<std::string, std::string> seen;
-        for (const std::string& pair : pairs) {
-            const std::string key = lower(pair.substr(0, pair.find('=')));
-            if (seen.count(key) && seen[key] != pair) {
-                errors.push_back("\"" + key + "\" is given twice (" + seen[key] + ", " + pair +
-                                 "); give it once.");
-                continue;
-            }
-            seen[key] = pair;
-            const std::string error = applyPair(pair, changed, musicOnAsked);
-            if (!error.empty()) errors.push_back(error);
+    cmd->callback([&session] {
+        bool badArguments = false;
+        session.edit(
+            project,
+            [&](Project& p) -> Done {
+                const COptions before = p.options;
+                Project changed = p;
+                bool musicOnAsked = false;
+                std::vector<std::string> errors;
+                std::map<std::string, std::string> seen;
+                for (const std::string& pair : pairs) {
+                    const std::string key = lower(pair.substr(0, pair.find('=')));
+                    if (seen.count(key) && seen[key] != pair) {
+                        errors.push_back("\"" + key + "\" is given twice (" + seen[key] + ", " +
+                                         pair + "); give it once.");
+                        continue;
+                    }
+                    seen[key] = pair;
+                    const std::string error = applyPair(pair, changed, musicOnAsked);
+                    if (!error.empty()) errors.push_back(error);
+                }
+                COptions& o = changed.options;
+                if (errors.empty() && musicOnAsked && !modeHasBackgroundMusic(o.controlMode)) {
+                    errors.push_back(
+                        "music=on needs mode one-line or three-line; the control mode is " +
+                        std::to_string(o.controlMode) + ".");
+                }
+                if (!errors.empty()) {
+                    for (const std::string& e : errors) std::cerr << e << '\n';
+                    badArguments = true;
+                    return failure("Nothing was changed.");
+                }
+                // As in the options dialog, a mode without background music
+                // clears the flag.
+                if (o.controlMode != before.controlMode) {
+                    o.backgroundMusic = musicFlagAfterModeChoice(o.controlMode, o.backgroundMusic);
+                }
+                p = std::move(changed);
+                return {};
+            },
+            SaveWhen::Succeeded);
+        if (badArguments) {
+            session.exitCode = kExitUsage;
+        } else if (session.exitCode == kExitOk) {
+            std::cout << "Saved " << absolutePath(projectFileOf(project)) << '\n';
         }
-        COptions& o = changed.options;
-        const bool musicMode = o.controlMode == kModeOneLine || o.controlMode == kModeThreeLine;
-        if (errors.empty() && musicOnAsked && !musicMode) {
-            errors.push_back("music=on needs mode one-line or three-line; the control mode is " +
-                             std::to_string(o.controlMode) + ".");
-        }
-        if (!errors.empty()) {
-            for (const std::string& e : errors) std::cerr << e << '\n';
-            std::cerr << "Nothing was changed.\n";
-            ctx.exitCode = kExitUsage;
-            return;
-        }
-        // As in the options dialog, a mode without background music clears the flag.
-        if (!musicMode && o.controlMode != before.controlMode) o.backgroundMusic = 0;
-        if (!ctx.saveProject(changed)) return;
-        std::cout << "Saved " << changed.projectFilePath << '\n';
     });
 }
 

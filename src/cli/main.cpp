@@ -2,8 +2,6 @@
 // standard error; exit status 1 when a command refuses, 2 on a usage error.
 #include <CLI/CLI.hpp>
 
-#include <iostream>
-
 #include "cli/Cli.h"
 
 int main(int argc, char** argv) {
@@ -12,17 +10,14 @@ int main(int argc, char** argv) {
     app.require_subcommand(1);
     app.set_version_flag("--version", "zadaravod-cli 1.6");
 
-    Context ctx;
-    ctx.paths = zadaravod::AppPaths::ofRunningExecutable();
-    ctx.ui.onMessage = [](const zadaravod::ScriptedUserInterface::Message& m) {
-        std::cerr << m.text << '\n';
-    };
+    Session session;
+    session.paths = zadaravod::AppPaths::ofRunningExecutable();
 
-    addProjectCommands(app, ctx);
-    addImageCommands(app, ctx);
-    addAudioCommands(app, ctx);
-    addListCommands(app, ctx);
-    addSetCommands(app, ctx);
+    addProjectCommands(app, session);
+    addImageCommands(app, session);
+    addAudioCommands(app, session);
+    addListCommands(app, session);
+    addSetCommands(app, session);
 
     try {
         app.parse(argc, argv);
@@ -30,5 +25,5 @@ int main(int argc, char** argv) {
         const int code = app.exit(e);
         return code == 0 ? kExitOk : kExitUsage;
     }
-    return ctx.exitCode;
+    return session.exitCode;
 }

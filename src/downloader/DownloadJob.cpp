@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "tools/AtomicFile.h"
+#include "io/AtomicFile.h"
 
 namespace zadaravod::download {
 namespace fs = std::filesystem;

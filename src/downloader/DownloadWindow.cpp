@@ -14,10 +14,8 @@
 #include <QThread>
 #include <QVBoxLayout>
 
-#include "tools/AtomicFile.h"
-#ifdef ZADARAVOD_HAVE_IMAGE_READER
 #include "downloader/ImageSummary.h"
-#endif
+#include "io/AtomicFile.h"
 
 namespace zadaravod::download {
 
@@ -141,15 +139,11 @@ void DownloadWindow::setImage(const QString& path) {
         imageInfo_->setPlainText(QString::fromStdString(error));
         return;
     }
-#ifdef ZADARAVOD_HAVE_IMAGE_READER
     const auto lines = describeImage(std::span<const std::uint8_t>(
         reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
     QStringList text;
     for (const std::string& line : lines) text << QString::fromStdString(line);
     imageInfo_->setPlainText(text.join('\n'));
-#else
-    imageInfo_->setPlainText(QString("Size: %1 bytes").arg(bytes.size()));
-#endif
 }
 
 void DownloadWindow::browse() {

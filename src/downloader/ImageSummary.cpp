@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "image/ImageReader.h"
+#include "format/ImageReader.h"
 #include "model/Settings.h"
 
 namespace zadaravod::download {

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "model/AppPaths.h"
+#include "format/ChipConstants.h"
 #include "model/Project.h"
 
 namespace zadaravod {

@@ -5,12 +5,6 @@
 
 namespace zadaravod {
 
-std::string listNumberText(int n) {
-    char buffer[16];
-    std::snprintf(buffer, sizeof buffer, "%02xH", static_cast<unsigned>(n) & 0xFFu);
-    return buffer;
-}
-
 std::string soundPath(const std::string& soundFolder, const std::string& name) {
     return soundFolder + "/" + name;
 }

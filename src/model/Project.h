@@ -34,10 +34,6 @@ struct Project {
     std::string flashSizePath() const { return projectFilePath + "flash"; }
 };
 
-/// The text of list number n (0..219) as the editor shows it: two lower-case
-/// hexadecimal digits, then "H" ("00H", "0aH", "dbH").
-std::string listNumberText(int n);
-
 /// A record's file path inside a sound folder.
 std::string soundPath(const std::string& soundFolder, const std::string& name);
 

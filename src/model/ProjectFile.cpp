@@ -1,6 +1,10 @@
 #include "model/ProjectFile.h"
 
-#include "tools/AtomicFile.h"
+#include "format/ImageFormat.h"
+
+#include <filesystem>
+
+#include "io/AtomicFile.h"
 
 namespace zadaravod {
 
@@ -104,6 +108,59 @@ std::string checkProjectContent(const ProjectFileContent& content, const std::st
     return "The project file " + fileName + " cannot be used: " + problem +
            ". A project like this could make the editor read, write or delete files outside "
            "its folder.";
+}
+
+namespace {
+
+/// The flash size a flash-size file gives; "" in `ignored` when it was used,
+/// else why it was not (a missing file is no problem: 4M).
+int readFlashSize(const std::string& flashFile, std::string& ignored) {
+    std::error_code ec;
+    if (!std::filesystem::exists(std::filesystem::symlink_status(flashFile, ec))) return 0;
+    std::string bytes;
+    std::string error;
+    if (!readWholeFile(flashFile, bytes, error, 1 << 16)) {
+        ignored = error;
+        return 0;
+    }
+    try {
+        const int stored = loadFlashSizeFile(bytes, flashFile).sizeIndex;
+        return stored >= 0 && stored < kFlashSizeCount ? stored : 0;
+    } catch (const ArchiveError& e) {
+        ignored = e.what();
+        return 0;
+    }
+}
+
+}  // namespace
+
+bool readProject(const std::string& file, LoadedProject& out, std::string& error) {
+    std::string bytes;
+    ProjectFileContent content;
+    if (!readWholeFile(file, bytes, error)) return false;
+    try {
+        content = loadProjectFile(bytes, file);
+    } catch (const ArchiveError& e) {
+        error = e.what();
+        return false;
+    }
+    error = checkProjectContent(content, file);
+    if (!error.empty()) return false;
+
+    Project& p = out.project;
+    p.projectOpen = true;
+    p.projectFilePath = file;
+    p.soundFolder = file + ".sound";
+    p.keys.keyFunction = content.keys.keyFunction;
+    p.equation.listOfKey = content.equation.listOfKey;
+    p.options = content.options;
+    p.library = std::move(content.library);
+    p.playlists = std::move(content.playlists);
+    p.backgroundMusic = std::move(content.backgroundMusic);
+    p.rebaseLists();
+    out.flashIgnored.clear();
+    p.flashSize.sizeIndex = readFlashSize(p.flashSizePath(), out.flashIgnored);
+    return true;
 }
 
 std::string saveProjectFile(const Project& project) {

@@ -43,6 +43,19 @@ std::string unsafeFileNameReason(const std::string& name);
 /// names). Returns "" or a message naming the file, the list and the entry.
 std::string checkProjectContent(const ProjectFileContent& content, const std::string& fileName);
 
+/// A project read from its files with the Open rules.
+struct LoadedProject {
+    Project project;           ///< open, with every record's path in its sound folder
+    std::string flashIgnored;  ///< why the flash-size file was not used; "" when it was
+};
+
+/// Reads the project file `file` and its flash-size file as Open does: the
+/// project file must load and pass checkProjectContent; a flash-size file
+/// that is missing or does not load gives "4M" (and says why in
+/// `flashIgnored`). Returns false with `error` when the project file does
+/// not load; nothing is written. Locking is the caller's.
+bool readProject(const std::string& file, LoadedProject& out, std::string& error);
+
 /// Writes the project file atomically; returns an error text or "".
 std::string saveProjectFile(const Project& project);
 /// Writes the flash-size file atomically; returns an error text or "".

@@ -4,25 +4,10 @@
 #include <cstdint>
 #include <string>
 
-#include "model/Archive.h"
+#include "format/Archive.h"
+#include "format/ChipConstants.h"
 
 namespace zadaravod {
-
-constexpr int kKeyCount = 24;
-constexpr int kPlaylistCount = 220;
-constexpr int kLibraryCapacity = 510;
-constexpr int kKeyFunctionCount = 15;
-
-/// Control modes (`COptions::controlMode`).
-enum ControlMode : std::int32_t {
-    kModeOneLine = 0,
-    kModeThreeLine = 1,
-    kModeMp3 = 2,
-    kModeMatrix = 3,
-    kModeParallel = 4,
-    kModeExtended = 5,
-    kModeKey = 6,
-};
 
 /// How the chip is controlled and drives its outputs.
 class COptions : public CObject {
@@ -84,7 +69,6 @@ class CFlashSize : public CObject {
     std::int32_t sizeIndex = 0;
 };
 
-constexpr int kFlashSizeCount = 5;
 /// "4M", "2M", "1M", "512K", "256K" by index.
 const char* flashSizeCaption(int index);
 /// Capacity in bits: (32, 16, 8, 4, 2)[index] x 2^20; 0 for an invalid index.

@@ -4,7 +4,7 @@
 #include <list>
 #include <string>
 
-#include "model/Archive.h"
+#include "format/Archive.h"
 
 namespace zadaravod {
 

@@ -12,7 +12,7 @@
 
 #include <atomic>
 
-#include "image/ElementCodec.h"
+#include "format/ElementCodec.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <charconv>
 #include <cmath>
 
-#include "tools/AtomicFile.h"
+#include "io/AtomicFile.h"
 #include "tools/CellText.h"
 #include "tools/WorkbookImpl.h"
 

@@ -4,10 +4,10 @@
 #include <cmath>
 #include <numbers>
 
-#include "audio/AudioFixtures.h"
+#include "support/AudioFixtures.h"
 #include "audio/AudioLayer.h"
-#include "audio/SamplingRates.h"
-#include "tools/WavFile.h"
+#include "model/SamplingRates.h"
+#include "format/WavFile.h"
 
 namespace zadaravod {
 namespace {

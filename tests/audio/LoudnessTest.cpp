@@ -11,7 +11,7 @@
 
 #include "audio/Loudness.h"
 #include "support/TempDir.h"
-#include "tools/WavFile.h"
+#include "format/WavFile.h"
 
 namespace zadaravod {
 namespace {

@@ -8,7 +8,7 @@
 #include <thread>
 
 #include "audio/Resample.h"
-#include "audio/SamplingRates.h"
+#include "model/SamplingRates.h"
 #include "audio/Speech.h"
 #include "audio/Utf8Text.h"
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "model/ProjectFile.h"
-#include "ProjectFixtures.h"
+#include "support/ProjectFixtures.h"
 
 namespace zadaravod {
 namespace {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "model/Archive.h"
+#include "format/Archive.h"
 #include "model/Settings.h"
 #include "model/Sound.h"
 

@@ -1,3 +1,0 @@
-#include "app/window/CLK_AppApp.h"
-
-int main(int argc, char** argv) { return zadaravod::CLK_AppApp::run(argc, argv); }

@@ -1,0 +1,101 @@
+#include "commands/BackgroundMusic.h"
+
+#include "audio/AudioLayer.h"
+#include <algorithm>
+
+#include "commands/SoundFiles.h"
+#include "model/SamplingRates.h"
+
+namespace zadaravod {
+
+Result<std::optional<int>> musicRateLimit(const std::string& path) {
+    AudioInfo info;
+    std::string error;
+    if (!readAudioInfo(path, info, error)) return failure("The file cannot be used: " + error);
+    const int rate = static_cast<int>(info.sampleRate);
+    if (audioFileExtension(fileNameOf(path)) == "wav" && isSupportedRate(rate)) {
+        return std::optional<int>();
+    }
+    return std::optional<int>(rate <= kMaxMusicRate ? rate : kMaxMusicRate);
+}
+
+Done loadMusic(Project& project, const std::string& path, std::optional<int> rate) {
+    if (!project.projectOpen || project.soundFolder.empty()) return failure("No project is open.");
+    if (!project.backgroundMusic.empty()) {
+        return failure("Background music is loaded already (" + project.backgroundMusic.at(0).name +
+                       "); clear it first.");
+    }
+    if (Done folder = checkSoundFolder(project); !folder) return folder;
+    const std::string name = fileNameOf(path);
+    const bool wav = audioFileExtension(name) == "wav";
+    const std::string targetName = wav ? name : name + ".wav";
+    if (const std::string why = unusableName(name); !why.empty()) return failure(why);
+    // The converted file must not replace a library sound's file either.
+    if (nameInList(project.library, name) || nameInList(project.library, targetName)) {
+        return failure("Sound file loaded already!", MessageIcon::None);
+    }
+    const Result<std::optional<int>> limit = musicRateLimit(path);
+    if (!limit) return limit.error();
+
+    if (!limit.value()) {
+        if (Done copied = copyIntoSoundFolder(path, project); !copied) return copied;
+        const std::string target = soundPath(project.soundFolder, name);
+        project.backgroundMusic.addTail(makeSoundRecord(target, name));
+        return {};
+    }
+
+    const std::vector<int> allowed = samplingDialogRates(*limit.value());
+    if (!rate || std::find(allowed.begin(), allowed.end(), *rate) == allowed.end()) {
+        const std::string rates = rateListText(*limit.value());
+        return failure(rate ? std::to_string(*rate) + " Hz cannot be used for " + name +
+                                  "; the allowed rates (Hz) are: " + rates
+                            : name + " must be converted: choose one of these rates (Hz): " +
+                                  rates);
+    }
+    const std::string target = soundPath(project.soundFolder, targetName);
+    if (samePath(target, path)) return failure("Cannot save to the source file!", MessageIcon::None);
+    const ConversionResult converted = convertToMonoWav(path, target, *rate);
+    if (!converted.ok) {
+        return failure("The background music cannot be converted: " + converted.error);
+    }
+    project.backgroundMusic.addTail(makeSoundRecord(target, targetName));
+    return {};
+}
+
+bool clearBackgroundMusic(Project& project) {
+    project.backgroundMusic.removeAll();
+    return true;
+}
+
+bool loadBackgroundMusic(Project& project, UserInterface& ui) {
+    if (!project.projectOpen || project.soundFolder.empty()) return false;
+    if (!project.backgroundMusic.empty()) return false;
+    if (Done folder = checkSoundFolder(project); !folder) {
+        ui.tell(folder.error());
+        return false;
+    }
+    FileDialogRequest request;
+    request.filter = kMusicLoadFilter;
+    request.initialPath = project.soundFolder;
+    const auto chosen = ui.chooseOpenFile(request);
+    if (!chosen || chosen->empty()) return false;
+
+    std::optional<int> rate;
+    const std::string name = fileNameOf(*chosen);
+    const bool wav = audioFileExtension(name) == "wav";
+    // The name checks come before the rate dialog, as they always did.
+    if (unusableName(name).empty() && !nameInList(project.library, name) &&
+        !nameInList(project.library, wav ? name : name + ".wav")) {
+        if (const Result<std::optional<int>> limit = musicRateLimit(*chosen);
+            limit && limit.value()) {
+            const int chosenRate = ui.chooseSamplingRate(*limit.value());
+            if (chosenRate <= 0) return false;
+            rate = chosenRate;
+        }
+    }
+    const Done loaded = loadMusic(project, *chosen, rate);
+    if (!loaded) ui.tell(loaded.error());
+    return loaded.ok();
+}
+
+}  // namespace zadaravod

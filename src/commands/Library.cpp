@@ -1,0 +1,201 @@
+#include "commands/Library.h"
+
+#include <filesystem>
+
+#include "audio/AudioLayer.h"
+#include "commands/SoundFiles.h"
+#include "model/MemoryGauge.h"
+#include "model/SamplingRates.h"
+#include "model/Settings.h"
+
+namespace zadaravod {
+namespace fs = std::filesystem;
+
+namespace {
+
+bool libraryFull(const Project& project) {
+    return project.library.count() >= static_cast<std::size_t>(kLibraryCapacity);
+}
+
+/// A stop of the import, told as the original tells it: a plain box.
+Message stop(const char* text) { return failure(text, MessageIcon::None); }
+
+void skip(Messenger& messenger, const std::string& reason) {
+    messenger.message("The file is skipped: " + reason, kAppCaption, MessageIcon::Error);
+}
+
+/// One file of an import: true when added, false when skipped (told), or the
+/// message that stops the whole import.
+Result<bool> importOne(Project& project, Messenger& messenger, const std::string& source,
+                       bool severalFiles) {
+    const std::string name = fileNameOf(source);
+    if (const std::string why = unusableName(name); !why.empty()) {
+        skip(messenger, why);
+        return false;
+    }
+    const std::string extension = audioFileExtension(name);
+    const bool wavName = extension == "wav";
+    const std::string targetName = wavName ? name : name + ".wav";
+    if (nameTaken(project, name) || nameTaken(project, targetName)) {
+        return stop("Sound file loaded already!");
+    }
+    AudioInfo info;
+    std::string error;
+    if (!readAudioInfo(source, info, error)) {
+        skip(messenger, error);
+        return false;
+    }
+    const int rate = static_cast<int>(info.sampleRate);
+    const std::string target = soundPath(project.soundFolder, targetName);
+
+    int targetRate = rate;
+    if (wavName) {
+        if (!isPlainImportRate(rate)) return stop("Inappropriate sampling rate!");
+    } else {
+        if (!severalFiles && rate > kMaxImportRate) {
+            return stop("Sampling Rate can not be greater than 22000");
+        }
+        // The image codes only the supported rates: anything between them
+        // (11025 Hz) is converted to the next one below.
+        targetRate = roundDownToSupportedRate(rate);
+    }
+    if (const std::string tooLong = checkFitsLargestFlash(name, info.lengthSeconds, targetRate);
+        !tooLong.empty()) {
+        skip(messenger, tooLong);
+        return false;
+    }
+
+    if (wavName && info.plainPcm) {
+        if (libraryFull(project)) return stop("Sound Library full!");
+        if (Done copied = copyIntoSoundFolder(source, project); !copied) {
+            messenger.tell(copied.error());
+            return false;
+        }
+        project.library.addTail(makeSoundRecord(target, name));
+        return true;
+    }
+
+    // Compressed files, and WAV files whose samples the converter cannot
+    // take (24/32-bit, float, A-law, µ-law, ...), become 16-bit mono WAVs.
+    if (samePath(target, source)) {
+        messenger.message("Cannot save to the source file!", kAppCaption);
+        return false;
+    }
+    if (libraryFull(project)) return stop(wavName ? "Sound Library full!" : "Sound Library Full!");
+    const ConversionResult converted = convertToMonoWav(source, target, targetRate);
+    if (!converted.ok) {
+        skip(messenger, converted.error);
+        return false;
+    }
+    project.library.addTail(makeSoundRecord(target, targetName));
+    return true;
+}
+
+}  // namespace
+
+Done checkLibraryImport(const Project& project) {
+    if (!project.projectOpen || project.soundFolder.empty()) return failure("No project is open.");
+    if (libraryFull(project)) return stop("Sound Library full!");
+    return checkSoundFolder(project);
+}
+
+Result<ImportReport> importSounds(Project& project, Messenger& messenger,
+                                  const std::vector<std::string>& paths) {
+    if (Done ready = checkLibraryImport(project); !ready) return ready.error();
+    if (paths.size() > static_cast<std::size_t>(kLibraryCapacity)) {
+        return stop("Try add fewer files!");
+    }
+    ImportReport report;
+    const bool several = paths.size() > 1;
+    for (const std::string& source : paths) {
+        const Result<bool> added = importOne(project, messenger, source, several);
+        if (!added) return added.error();
+        ++(added.value() ? report.added : report.skipped);
+    }
+    return report;
+}
+
+int removeUsesOf(Project& project, const CSound& sound) {
+    int removed = 0;
+    for (CSoundList& list : project.playlists) {
+        const auto before = list.count();
+        list.sounds.remove_if(
+            [&](const CSound& e) { return e.isSound() && e.filePath == sound.filePath; });
+        removed += static_cast<int>(before - list.count());
+    }
+    return removed;
+}
+
+Result<int> removeSound(Project& project, Messenger& messenger, int index) {
+    if (index < 0 || static_cast<std::size_t>(index) >= project.library.count()) {
+        return failure("There is no sound " + std::to_string(index + 1) + " in the library.");
+    }
+    if (Done folder = checkSoundFolder(project); !folder) return folder.error();
+    const auto n = static_cast<std::size_t>(index);
+    const CSound removed = project.library.at(n);
+    project.library.removeAt(n);
+    // Every entry that plays the sound goes with it: a left-over entry would
+    // play the silence in its place on the chip.
+    const int entries = removeUsesOf(project, removed);
+    if (entries > 0) {
+        messenger.status("Removed " + removed.name + " and " + std::to_string(entries) +
+                         (entries == 1 ? " playlist entry that played it."
+                                       : " playlist entries that played it."));
+    }
+    const std::string path = soundPath(project.soundFolder, removed.name);
+    std::error_code ec;
+    fs::remove(path, ec);
+    if (ec) return failure("Cannot delete " + path + ": " + ec.message());
+    return entries;
+}
+
+Result<int> clearSounds(Project& project, Messenger& messenger) {
+    if (Done folder = checkSoundFolder(project); !folder) return folder.error();
+    int failed = 0;
+    for (const CSound& s : project.library) {
+        if (!deleteSoundFile(project, s.name, messenger)) ++failed;
+    }
+    project.library.removeAll();
+    for (CSoundList& list : project.playlists) list.removeAll();
+    messenger.message("Empty sound library", kAppCaption);
+    return failed;
+}
+
+bool loadLibrarySounds(Project& project, UserInterface& ui) {
+    if (!project.projectOpen || project.soundFolder.empty()) return false;
+    if (Done ready = checkLibraryImport(project); !ready) {
+        ui.tell(ready.error());
+        return false;
+    }
+    FileDialogRequest request;
+    request.filter = kLibraryLoadFilter;
+    request.initialPath = project.soundFolder;
+    const auto chosen = ui.chooseOpenFiles(request);
+    if (!chosen || chosen->empty()) return false;
+    const Result<ImportReport> report = importSounds(project, ui, *chosen);
+    if (!report) {
+        ui.tell(report.error());
+        return false;
+    }
+    return report.value().skipped == 0;
+}
+
+bool deleteLibrarySound(Project& project, UserInterface& ui, std::optional<int> selected) {
+    if (ui.confirmDelete() != result::kConfirmOk) return false;
+    if (!selected || *selected < 0 ||
+        static_cast<std::size_t>(*selected) >= project.library.count()) {
+        return false;
+    }
+    const Result<int> removed = removeSound(project, ui, *selected);
+    if (!removed) ui.tell(removed.error());
+    return removed.ok();
+}
+
+bool clearLibrary(Project& project, UserInterface& ui) {
+    if (ui.confirmDelete() != result::kConfirmOk) return false;
+    const Result<int> failed = clearSounds(project, ui);
+    if (!failed) ui.tell(failed.error());
+    return failed.ok() && failed.value() == 0;
+}
+
+}  // namespace zadaravod

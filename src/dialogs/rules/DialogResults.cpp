@@ -1,1 +1,0 @@
-#include "dialogs/rules/DialogResults.h"
