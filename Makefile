@@ -6,7 +6,7 @@ CMAKE_FLAGS ?=
 JOBS        ?= 2
 FUZZ_SECONDS ?= 60
 
-.PHONY: all setup setup-tests configure build run demo test test-asan fuzz bench format install clean
+.PHONY: all setup setup-tests configure build run demo test test-asan fuzz bench format format-check install clean
 
 all: build
 
@@ -54,7 +54,11 @@ bench: build
 	@scripts/run-benchmarks.sh $(BUILD)
 
 format:
-	cmake --build $(BUILD) --target format
+	@scripts/format.sh
+
+# Fails when a tracked C++ file drifts from .clang-format.
+format-check:
+	@scripts/format.sh --check
 
 install: build
 	cmake --install $(BUILD)

@@ -20,8 +20,8 @@
 #include <vector>
 
 #include "audio/SdlPlayer.h"
-#include "format/ElementCodec.h"
 #include "commands/AsChip.h"
+#include "format/ElementCodec.h"
 #include "format/WavFile.h"
 
 namespace fs = std::filesystem;

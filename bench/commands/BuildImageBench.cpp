@@ -12,8 +12,8 @@
 
 #include <unistd.h>
 
-#include "format/ElementCodec.h"
 #include "commands/Build.h"
+#include "format/ElementCodec.h"
 #include "format/WavFile.h"
 
 using namespace zadaravod;

@@ -45,8 +45,10 @@ int main() {
     std::sort(loads.begin(), loads.end());
     std::printf("largest project: %ju bytes, 510 sounds, 220 x 85 entries\n",
                 static_cast<std::uintmax_t>(fs::file_size(file)));
-    std::printf("save: median %.2f ms, best %.2f ms (target < 20 ms)\n", saves[rounds / 2], saves[0]);
-    std::printf("open: median %.2f ms, best %.2f ms (target < 20 ms)\n", loads[rounds / 2], loads[0]);
+    std::printf("save: median %.2f ms, best %.2f ms (target < 20 ms)\n", saves[rounds / 2],
+                saves[0]);
+    std::printf("open: median %.2f ms, best %.2f ms (target < 20 ms)\n", loads[rounds / 2],
+                loads[0]);
     fs::remove_all(dir);
     return 0;
 }

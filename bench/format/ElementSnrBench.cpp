@@ -24,9 +24,9 @@ extern "C" {
 #include <string>
 #include <vector>
 
-#include "support/CodecSignals.h"
 #include "format/ElementCodec.h"
 #include "format/WavFile.h"
+#include "support/CodecSignals.h"
 
 using namespace zadaravod;
 

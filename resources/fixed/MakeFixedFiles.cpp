@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "resources/fixed/FixedFiles.h"
-#include "io/AtomicFile.h"
 #include "format/WavFile.h"
+#include "io/AtomicFile.h"
+#include "resources/fixed/FixedFiles.h"
 
 int main(int argc, char** argv) {
     if (argc != 2) {

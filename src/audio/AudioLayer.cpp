@@ -19,8 +19,8 @@ extern "C" {
 #include <mutex>
 #include <vector>
 
-#include "io/AtomicFile.h"
 #include "format/WavFile.h"
+#include "io/AtomicFile.h"
 
 namespace zadaravod {
 namespace fs = std::filesystem;
@@ -93,75 +93,29 @@ bool openInput(const std::string& path, Input& in, std::string& error) {
 
 // ---------------------------------------------------------------- WAV header
 
-std::uint32_t le32(const unsigned char* p) {
-    return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
-           static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
-}
-std::uint16_t le16(const unsigned char* p) { return static_cast<std::uint16_t>(p[0] | p[1] << 8); }
-
-enum class WavProbe { NotWav, Read, Unsupported };
-
-/// Reads the format and data chunk headers of a RIFF/WAVE file without
-/// loading its samples. NotWav: not a RIFF/WAVE file or no usable chunks;
-/// Unsupported: a WAV whose samples are compressed (left to FFmpeg).
-WavProbe readWavHeader(const std::string& path, AudioInfo& info) {
-    std::error_code ec;
-    const std::uintmax_t fileSize = fs::file_size(path, ec);
-    if (ec) return WavProbe::NotWav;
-    std::ifstream file(path, std::ios::binary);
-    unsigned char head[12];
-    if (!file.read(reinterpret_cast<char*>(head), sizeof head)) return WavProbe::NotWav;
-    if (std::memcmp(head, "RIFF", 4) != 0 || std::memcmp(head + 8, "WAVE", 4) != 0) {
-        return WavProbe::NotWav;
-    }
-    bool haveFormat = false;
-    unsigned format = 0, channels = 0, blockAlign = 0, bits = 0;
-    std::uint32_t rate = 0, byteRate = 0;
-    std::uintmax_t pos = 12;
-    while (pos + 8 <= fileSize) {
-        unsigned char chunk[8];
-        file.seekg(static_cast<std::streamoff>(pos));
-        if (!file.read(reinterpret_cast<char*>(chunk), sizeof chunk)) break;
-        const std::uint32_t size = le32(chunk + 4);
-        const std::uintmax_t body = pos + 8;
-        const std::uintmax_t left = fileSize - body;
-        if (std::memcmp(chunk, "fmt ", 4) == 0) {
-            if (size < 16 || size > left) return WavProbe::NotWav;
-            unsigned char fmt[40] = {};
-            const std::size_t n = size >= 40 ? 40 : 16;
-            if (!file.read(reinterpret_cast<char*>(fmt), static_cast<std::streamsize>(n))) {
-                return WavProbe::NotWav;
-            }
-            format = le16(fmt);
-            channels = le16(fmt + 2);
-            rate = le32(fmt + 4);
-            byteRate = le32(fmt + 8);
-            blockAlign = le16(fmt + 12);
-            bits = le16(fmt + 14);
-            if (format == 0xFFFE && n == 40) format = le16(fmt + 24);
-            haveFormat = true;
-        } else if (std::memcmp(chunk, "data", 4) == 0) {
-            if (!haveFormat) return WavProbe::NotWav;
-            if (format != 1 && format != 3) return WavProbe::Unsupported;
-            if (rate == 0 || channels == 0 || bits == 0) return WavProbe::NotWav;
-            const std::uintmax_t bytes = size > left ? left : size;
-            const std::uintmax_t frameBytes =
-                blockAlign != 0 ? blockAlign : std::uintmax_t{channels} * ((bits + 7) / 8);
-            info.sampleRate = rate;
-            info.channels = static_cast<int>(channels);
-            info.bitsPerSample = static_cast<int>(bits);
-            info.lengthSeconds =
-                static_cast<double>(bytes / frameBytes) / static_cast<double>(rate);
-            const double bitRate =
-                byteRate != 0 ? 8.0 * byteRate : static_cast<double>(rate) * channels * bits;
-            info.extra = bitRate / 1000.0;
-            info.plainPcm =
-                format == 1 && (bits == 8 || bits == 16) && (channels == 1 || channels == 2);
-            return WavProbe::Read;
-        }
-        pos = body + size + (size & 1U);
-    }
-    return WavProbe::NotWav;
+/// The audio information of a WAV file with PCM or float samples, from its
+/// header's own values (an 8-bit stereo WAV reports 8 bits and 2 channels);
+/// false for anything else, which is left to FFmpeg.
+bool wavHeaderInfo(const std::string& path, AudioInfo& info) {
+    WavHeader h;
+    std::string error;
+    if (!readWavHeader(path, h, error)) return false;
+    if (h.formatTag != 1 && h.formatTag != 3) return false;
+    if (h.sampleRate <= 0 || h.channels <= 0 || h.bitsPerSample <= 0) return false;
+    const std::uint64_t frameBytes =
+        h.blockAlign != 0 ? static_cast<std::uint64_t>(h.blockAlign)
+                          : static_cast<std::uint64_t>(h.channels) * ((h.bitsPerSample + 7) / 8);
+    info.sampleRate = h.sampleRate;
+    info.channels = h.channels;
+    info.bitsPerSample = h.bitsPerSample;
+    info.lengthSeconds =
+        static_cast<double>(h.dataBytes / frameBytes) / static_cast<double>(h.sampleRate);
+    const double bitRate = h.byteRate != 0
+                               ? 8.0 * h.byteRate
+                               : static_cast<double>(h.sampleRate) * h.channels * h.bitsPerSample;
+    info.extra = bitRate / 1000.0;
+    info.plainPcm = h.plainPcm();
+    return true;
 }
 
 // ---------------------------------------------------------------- resampler
@@ -266,14 +220,8 @@ class MonoResampler {
 
 bool readAudioInfo(const std::string& path, AudioInfo& info, std::string& error) {
     info = AudioInfo{};
-    switch (readWavHeader(path, info)) {
-        case WavProbe::Read:
-            return true;
-        case WavProbe::NotWav:
-        case WavProbe::Unsupported:
-            info = AudioInfo{};
-            break;
-    }
+    if (wavHeaderInfo(path, info)) return true;
+    info = AudioInfo{};
     Input in;
     if (!openInput(path, in, error)) return false;
     const AVStream* stream = in.format->streams[in.stream];

@@ -9,8 +9,8 @@
 #include <memory>
 
 #include "format/ElementCodec.h"
-#include "io/AtomicFile.h"
 #include "format/WavFile.h"
+#include "io/AtomicFile.h"
 
 namespace zadaravod {
 namespace fs = std::filesystem;

@@ -2,8 +2,8 @@
 
 #include <utility>
 
-#include "io/AtomicFile.h"
 #include "format/WavFile.h"
+#include "io/AtomicFile.h"
 
 namespace zadaravod {
 

@@ -8,8 +8,8 @@
 #include <mutex>
 
 #include "audio/Resample.h"
-#include "model/SamplingRates.h"
 #include "audio/Utf8Text.h"
+#include "model/SamplingRates.h"
 
 namespace zadaravod {
 

@@ -89,8 +89,7 @@ void addAudioCommands(CLI::App& app, Session& session) {
 
     auto* remove = app.add_subcommand("remove", "Delete a sound from the library (1-based No.)");
     remove->add_option("project", args.project, "Project folder or project file")->required();
-    remove->add_option("no", args.number, "The sound's number in the library, from 1")
-        ->required();
+    remove->add_option("no", args.number, "The sound's number in the library, from 1")->required();
     remove->callback([&session] {
         session.edit(args.project,
                      [&](Project& project) { return removeNumbered(project, session.console); });
@@ -128,8 +127,7 @@ void addAudioCommands(CLI::App& app, Session& session) {
 
     auto* convert =
         app.add_subcommand("convert", "Convert a sound file into a 16-bit mono WAV file");
-    convert->add_option("source", args.source, "An MP3, WMA, WAV or other sound file")
-        ->required();
+    convert->add_option("source", args.source, "An MP3, WMA, WAV or other sound file")->required();
     convert->add_option("output", args.output, "The WAV file to write (replaced if it exists)")
         ->required();
     convert->add_option("--rate", args.convertRate, "Rate in Hz: " + rateListText(22000));

@@ -24,7 +24,7 @@ inline constexpr int kExitUsage = 2;    ///< bad arguments
 /// The command line's messenger: messages (what the editor shows in a box)
 /// go to standard error, status lines to standard output.
 class Console final : public Messenger {
-public:
+  public:
     void message(const std::string& text, const std::string& caption, Icon icon) override;
     void status(const std::string& text) override;
 };
@@ -40,7 +40,7 @@ enum class SaveWhen {
 /// path given (a project folder or its project file, locked against other
 /// writers) → run the command's entry point → save when it changed.
 class Session {
-public:
+  public:
     Console console;
     AppPaths paths;
     int exitCode = kExitOk;
@@ -66,13 +66,17 @@ public:
 // run after parsing and set session.exitCode.
 void addProjectCommands(CLI::App& app, Session& session);  // new, info
 void addImageCommands(CLI::App& app, Session& session);    // build, inspect
-void addAudioCommands(CLI::App& app, Session& session);    // import, remove, clear-library, music, convert
-void addListCommands(CLI::App& app, Session& session);     // list, clear-lists
-void addSetCommands(CLI::App& app, Session& session);      // set
+void addAudioCommands(CLI::App& app,
+                      Session& session);  // import, remove, clear-library, music, convert
+void addListCommands(CLI::App& app, Session& session);  // list, clear-lists
+void addSetCommands(CLI::App& app, Session& session);   // set
 
 /// Parses a list number written in decimal ("10") or as the editor shows it
 /// ("0aH"); returns -1 when it is not 0..219.
 int parseListNumber(const std::string& text);
+
+/// `text` in ASCII lower case.
+std::string lowerCase(std::string text);
 
 /// `path` made absolute, without "." and ".." parts.
 std::string absolutePath(const std::string& path);

@@ -31,8 +31,8 @@ nlohmann::json toJson(const image::ImageReading& r) {
     j["fileBytes"] = r.fileBytes;
     j["controlMode"] = image::controlModeName(r.controlMode);
     j["controlModeCode"] = r.modeCode;
-    j["output"] = r.audioOutput == 1 ? "dac" : "pwm";
-    j["busy"] = r.busyLevel == 1 ? "low" : "high";
+    j["output"] = lowerCase(audioOutputName(r.audioOutput));
+    j["busy"] = lowerCase(busyLevelName(r.busyLevel));
     j["pullUp"] = r.pullUp != 0;
     j["flash"] = r.flashSizeIndex >= 0 ? flashSizeCaption(r.flashSizeIndex) : "unknown";
     j["listCountByte"] = r.listCountByte;
@@ -79,8 +79,8 @@ void printText(const image::ImageReading& r) {
     std::cout << "Image: " << r.fileBytes << " bytes\n"
               << "Control mode: " << image::controlModeName(r.controlMode) << " (code 0x"
               << std::hex << static_cast<int>(r.modeCode) << std::dec << ")\n"
-              << "Output: " << (r.audioOutput == 1 ? "DAC" : "PWM")
-              << ", busy level: " << (r.busyLevel == 1 ? "low" : "high")
+              << "Output: " << audioOutputName(r.audioOutput)
+              << ", busy level: " << lowerCase(busyLevelName(r.busyLevel))
               << ", pull-up: " << (r.pullUp ? "on" : "off") << "\n"
               << "Flash: "
               << (r.flashSizeIndex >= 0 ? flashSizeCaption(r.flashSizeIndex) : "unknown")
@@ -92,8 +92,7 @@ void printText(const image::ImageReading& r) {
             std::cout << k.function << " (" << keyFunctionName(k.function) << ")";
         else
             std::cout << "-";
-        std::cout << ", list " << (k.list >= 0 ? listNumberText(k.list) : std::string("-"))
-                  << "\n";
+        std::cout << ", list " << (k.list >= 0 ? listNumberText(k.list) : std::string("-")) << "\n";
     }
     std::cout << "Playlists:\n";
     for (int n = 0; n < kPlaylistCount; ++n) {

@@ -53,8 +53,8 @@ nlohmann::json projectJson(const Project& p) {
     const char* caption = controlModeCaption(o.controlMode);
     j["options"] = {{"controlMode", o.controlMode},
                     {"controlModeName", caption ? caption : ""},
-                    {"audioOutput", o.audioOutput == 1 ? "dac" : "pwm"},
-                    {"busyLevel", o.busyLevel == 1 ? "low" : "high"},
+                    {"audioOutput", lowerCase(audioOutputName(o.audioOutput))},
+                    {"busyLevel", lowerCase(busyLevelName(o.busyLevel))},
                     {"pullUp", o.pullUp != 0},
                     {"backgroundMusic", o.backgroundMusic != 0},
                     {"externalMode", o.externalMode},
@@ -102,8 +102,9 @@ void printProject(std::ostream& out, const Project& p) {
     const char* caption = controlModeCaption(o.controlMode);
     out << "Project file:  " << p.projectFilePath << '\n'
         << "Control mode:  " << (caption ? caption : "unknown") << " (" << o.controlMode << ")\n"
-        << "Audio output:  " << (o.audioOutput == 1 ? "DAC (ЦАП)" : "PWM (ШИМ)") << '\n'
-        << "Busy level:    " << (o.busyLevel == 1 ? "Лог. 0" : "Лог. 1") << '\n'
+        << "Audio output:  " << audioOutputName(o.audioOutput) << " ("
+        << audioOutputCaption(o.audioOutput) << ")\n"
+        << "Busy level:    " << busyLevelCaption(o.busyLevel) << '\n'
         << "Pull-up:       " << (o.pullUp ? "on" : "off") << '\n'
         << "Music flag:    " << (o.backgroundMusic ? "on" : "off") << '\n'
         << "Flash size:    " << flashSizeCaption(p.flashSize.sizeIndex) << '\n';

@@ -1,3 +1,5 @@
+#include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <iostream>
 
@@ -26,6 +28,12 @@ void Session::usage(const std::string& text) {
     exitCode = kExitUsage;
 }
 
+std::string lowerCase(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
 std::string absolutePath(const std::string& path) {
     std::error_code ec;
     const fs::path p = fs::absolute(path, ec);
@@ -51,9 +59,9 @@ std::optional<Project> load(Session& session, const std::string& file) {
     LoadedProject loaded;
     std::string error;
     if (!readProject(file, loaded, error)) {
-        session.refuse(Message{"The project could not be opened.\n" + error +
-                               "\nThe file was left as it is.",
-                               kAppCaption, MessageIcon::Error});
+        session.refuse(
+            Message{"The project could not be opened.\n" + error + "\nThe file was left as it is.",
+                    kAppCaption, MessageIcon::Error});
         return std::nullopt;
     }
     if (!loaded.flashIgnored.empty()) {

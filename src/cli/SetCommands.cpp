@@ -17,18 +17,12 @@ namespace zadaravod::cli {
 
 namespace {
 
-std::string lower(std::string s) {
-    std::transform(s.begin(), s.end(), s.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return s;
-}
-
 /// A key function name in a form that is easy to type: case-insensitive,
 /// blanks, underscores and hyphens between words ignored ("edge-retrigger",
 /// "Edge retrigger"); a trailing "+" or "-" stays ("vol+", "Vol -").
 std::string functionKey(const std::string& text) {
     std::string out;
-    const std::string s = lower(text);
+    const std::string s = lowerCase(text);
     for (std::size_t i = 0; i < s.size(); ++i) {
         const char c = s[i];
         if (c == ' ' || c == '_') continue;
@@ -80,7 +74,7 @@ const std::map<std::string, int>& modeNames() {
 }
 
 std::optional<int> onOff(const std::string& v) {
-    const std::string s = lower(v);
+    const std::string s = lowerCase(v);
     if (s == "on") return 1;
     if (s == "off") return 0;
     return std::nullopt;
@@ -99,9 +93,9 @@ std::string applyPair(const std::string& pair, Project& p, bool& musicOnAsked) {
     if (eq == std::string::npos || eq == 0) {
         return "\"" + pair + "\" is not <key>=<value>.";
     }
-    const std::string key = lower(pair.substr(0, eq));
+    const std::string key = lowerCase(pair.substr(0, eq));
     const std::string value = pair.substr(eq + 1);
-    const std::string lv = lower(value);
+    const std::string lv = lowerCase(value);
     auto bad = [&](const std::string& allowed) {
         return "Bad value \"" + value + "\" for " + key + ": use " + allowed + ".";
     };
@@ -115,9 +109,9 @@ std::string applyPair(const std::string& pair, Project& p, bool& musicOnAsked) {
         return {};
     }
     if (key == "output") {
-        if (lv == "dac")
+        if (lv == lowerCase(audioOutputName(1)))
             o.audioOutput = 1;
-        else if (lv == "pwm")
+        else if (lv == lowerCase(audioOutputName(0)))
             o.audioOutput = 0;
         else
             return bad("dac or pwm");
@@ -125,9 +119,9 @@ std::string applyPair(const std::string& pair, Project& p, bool& musicOnAsked) {
     }
     if (key == "busy") {
         // "low" is the dialog's "Лог. 0": the busy signal is at logic 0.
-        if (lv == "low")
+        if (lv == lowerCase(busyLevelName(1)))
             o.busyLevel = 1;
-        else if (lv == "high")
+        else if (lv == lowerCase(busyLevelName(0)))
             o.busyLevel = 0;
         else
             return bad("low (\"Лог. 0\") or high (\"Лог. 1\")");
@@ -203,7 +197,7 @@ void addSetCommands(CLI::App& app, Session& session) {
                 std::vector<std::string> errors;
                 std::map<std::string, std::string> seen;
                 for (const std::string& pair : pairs) {
-                    const std::string key = lower(pair.substr(0, pair.find('=')));
+                    const std::string key = lowerCase(pair.substr(0, pair.find('=')));
                     if (seen.count(key) && seen[key] != pair) {
                         errors.push_back("\"" + key + "\" is given twice (" + seen[key] + ", " +
                                          pair + "); give it once.");

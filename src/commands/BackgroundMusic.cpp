@@ -1,7 +1,7 @@
 #include "commands/BackgroundMusic.h"
 
-#include "audio/AudioLayer.h"
 #include <algorithm>
+#include "audio/AudioLayer.h"
 
 #include "commands/SoundFiles.h"
 #include "model/SamplingRates.h"
@@ -47,13 +47,14 @@ Done loadMusic(Project& project, const std::string& path, std::optional<int> rat
     const std::vector<int> allowed = samplingDialogRates(*limit.value());
     if (!rate || std::find(allowed.begin(), allowed.end(), *rate) == allowed.end()) {
         const std::string rates = rateListText(*limit.value());
-        return failure(rate ? std::to_string(*rate) + " Hz cannot be used for " + name +
-                                  "; the allowed rates (Hz) are: " + rates
-                            : name + " must be converted: choose one of these rates (Hz): " +
-                                  rates);
+        return failure(rate
+                           ? std::to_string(*rate) + " Hz cannot be used for " + name +
+                                 "; the allowed rates (Hz) are: " + rates
+                           : name + " must be converted: choose one of these rates (Hz): " + rates);
     }
     const std::string target = soundPath(project.soundFolder, targetName);
-    if (samePath(target, path)) return failure("Cannot save to the source file!", MessageIcon::None);
+    if (samePath(target, path))
+        return failure("Cannot save to the source file!", MessageIcon::None);
     const ConversionResult converted = convertToMonoWav(path, target, *rate);
     if (!converted.ok) {
         return failure("The background music cannot be converted: " + converted.error);

@@ -73,8 +73,8 @@ Result<std::vector<std::vector<std::uint8_t>>> convertLibrary(
     const std::vector<const CSound*>& sounds, const ConverterPlugin& plugin, Messenger& messenger,
     unsigned threads) {
     std::vector<ConversionOutcome> outcomes(sounds.size());
-    threads = std::min<unsigned>(threads,
-                                 static_cast<unsigned>(std::max<std::size_t>(sounds.size(), 1)));
+    threads =
+        std::min<unsigned>(threads, static_cast<unsigned>(std::max<std::size_t>(sounds.size(), 1)));
     std::atomic<std::size_t> next{0};
     auto work = [&] {
         for (std::size_t i = next++; i < sounds.size(); i = next++)
@@ -189,8 +189,7 @@ Result<std::uint64_t> buildImage(Project& project, const AppPaths& paths, Messen
 
     const std::vector<std::uint8_t> bytes =
         image::assembleImage(content, elements.value(), silence.value(), chipCode.value());
-    if (const std::string error = writeFileAtomically(project.imagePath(), bytes);
-        !error.empty()) {
+    if (const std::string error = writeFileAtomically(project.imagePath(), bytes); !error.empty()) {
         return stopped(error);
     }
     messenger.message("BIN File Saved!\nSize: " + std::to_string(bytes.size()) + " bytes",

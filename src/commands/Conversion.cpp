@@ -14,7 +14,8 @@ Message convertFailure(const std::string& reason) {
 
 Done convertSound(const std::string& source, const std::string& output, int rate) {
     if (!isSupportedRate(rate)) {
-        return convertFailure(std::to_string(rate) + " Hz is not a rate the chip plays; use one of " +
+        return convertFailure(std::to_string(rate) +
+                              " Hz is not a rate the chip plays; use one of " +
                               rateListText(kSupportedRates.back()) + " Hz");
     }
     // Bounded before any work: the result is for the flash, so a source too

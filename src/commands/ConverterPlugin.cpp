@@ -92,7 +92,8 @@ Result<std::vector<std::uint8_t>> convertPrivately(const ConverterPlugin& plugin
                                                    const std::string& wavPath) {
     std::error_code ec;
     if (!fs::is_regular_file(wavPath, ec)) {
-        return failure("Cannot convert " + wavPath + ": the file is missing or is not a regular file.");
+        return failure("Cannot convert " + wavPath +
+                       ": the file is missing or is not a regular file.");
     }
     if (!plugin.loaded()) {
         return failure("The converter plugin cannot be loaded (" + plugin.loadError() +
@@ -100,17 +101,20 @@ Result<std::vector<std::uint8_t>> convertPrivately(const ConverterPlugin& plugin
     }
     const ScratchFolder folder;
     if (folder.path().empty()) {
-        return failure("Cannot make a private temporary folder: " + std::string(std::strerror(errno)) +
-                       ". Free some space there or set TMPDIR.");
+        return failure(
+            "Cannot make a private temporary folder: " + std::string(std::strerror(errno)) +
+            ". Free some space there or set TMPDIR.");
     }
     const fs::path copy = folder.path() / "sound.wav";
     fs::copy_file(wavPath, copy, ec);
     if (ec) return failure("Cannot read " + wavPath + ": " + ec.message() + ".");
     const ConversionOutcome outcome = plugin.convert(copy.string());
     if (outcome.result == 0) {
-        return failure("The converter could not turn " + wavPath + " into a sound element" +
-                       (outcome.reason.empty() ? std::string(". Check that it is a PCM WAV file (8 or 16 bits, mono or stereo).")
-                                               : ": " + outcome.reason + "."));
+        return failure(
+            "The converter could not turn " + wavPath + " into a sound element" +
+            (outcome.reason.empty()
+                 ? std::string(". Check that it is a PCM WAV file (8 or 16 bits, mono or stereo).")
+                 : ": " + outcome.reason + "."));
     }
     Result<std::vector<std::uint8_t>> element = readElementFile(outcome.elementPath, wavPath);
     if (!element) return failure("The converter made no sound element of " + wavPath + ".");

@@ -26,7 +26,7 @@ struct ConversionOutcome {
 /// beside the WAV; a plugin without it converts nothing and counts as
 /// successful, as the original does.
 class ConverterPlugin {
-public:
+  public:
     explicit ConverterPlugin(const std::string& path);
     ~ConverterPlugin();
     ConverterPlugin(const ConverterPlugin&) = delete;
@@ -40,7 +40,7 @@ public:
     /// the same way the build always called it).
     ConversionOutcome convert(const std::string& wavPath) const;
 
-private:
+  private:
     void* handle_ = nullptr;
     std::string loadError_;
 };

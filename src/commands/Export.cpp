@@ -144,8 +144,8 @@ bool fill(Workbook& book, const RecordSheetRequest& request, RecordSheetResult& 
     }
     const std::string checksum =
         request.image ? imageChecksumText(*request.image) : std::string("0000000");
-    if (!f.set(r, c + 4, p.options.busyLevel == 1 ? "LOW" : "HIGH") ||
-        !f.set(r, c + 6, p.options.audioOutput == 1 ? "DAC" : "PWM") ||
+    if (!f.set(r, c + 4, busyLevelName(p.options.busyLevel)) ||
+        !f.set(r, c + 6, audioOutputName(p.options.audioOutput)) ||
         !f.set(r + 1, c + 6, checksum)) {
         return false;
     }

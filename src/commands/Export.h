@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "model/Project.h"
 #include "commands/UserInterface.h"
+#include "model/Project.h"
 
 namespace zadaravod {
 

@@ -15,7 +15,7 @@ namespace zadaravod {
 /// Starts outside programs. The window implements it with
 /// QProcess::startDetached and QDesktopServices::openUrl; tests record calls.
 class Launcher {
-public:
+  public:
     virtual ~Launcher() = default;
     /// Starts `program` detached with `arguments`; the result is not waited for.
     virtual bool startDetached(const std::string& program,

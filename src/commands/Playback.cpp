@@ -5,8 +5,8 @@
 #include <system_error>
 #include <utility>
 
-#include "commands/UserInterface.h"
 #include "commands/AsChip.h"
+#include "commands/UserInterface.h"
 
 namespace zadaravod {
 

@@ -27,7 +27,7 @@ namespace zadaravod {
 /// as none. A refusal with an empty text means nothing happened and there is
 /// nothing to say (the original does nothing silently there).
 class PlaylistEditor {
-public:
+  public:
     /// The most bytes one list's codes may take in its 256-byte slot.
     static constexpr int kListByteLimit = 255;
     static constexpr const char* kFullMessage = "Full, cannot insert more!";
@@ -94,7 +94,7 @@ public:
     /// silence length, keeping its position.
     bool replaceEntry(UserInterface& ui, std::optional<int> selected);
 
-private:
+  private:
     CSoundList& current() { return project_.playlists[static_cast<std::size_t>(current_)]; }
     const CSoundList& current() const {
         return project_.playlists[static_cast<std::size_t>(current_)];

@@ -15,7 +15,7 @@ namespace zadaravod {
 /// method has an empty default, so the command-line tool and the tests need
 /// not implement what they do not show.
 class ProjectView {
-public:
+  public:
     virtual ~ProjectView() = default;
     virtual void setTitle(const std::string& title) { (void)title; }
     /// Enables or grays the project commands (with a project open or not).
@@ -44,7 +44,7 @@ public:
 /// versions (newProject, openProject, saveAsProject) ask through the
 /// UserInterface, call them and show their failure.
 class ProjectFiles {
-public:
+  public:
     static constexpr const char* kStartTitle = "KD-7731 редактор образов";
     static constexpr const char* kProjectFilter = "Project Files(*.winproj)|*.winproj||";
 
@@ -105,7 +105,7 @@ public:
     /// How long Open and New wait for another program to let go of a project.
     void setLockWait(std::chrono::milliseconds wait) { lockWait_ = wait; }
 
-private:
+  private:
     /// Loads `file` into the project with the Open rules.
     Done load(const std::string& file);
     /// Clears the project state and releases the folder's lock.

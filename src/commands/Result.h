@@ -14,7 +14,7 @@ namespace zadaravod {
 /// show or print the message; the entry point does not.
 template <typename T>
 class [[nodiscard]] Result {
-public:
+  public:
     Result(T value) : state_(std::move(value)) {}
     Result(Message failure) : state_(std::move(failure)) {}
 
@@ -24,14 +24,14 @@ public:
     T& value() { return std::get<0>(state_); }
     const Message& error() const { return std::get<1>(state_); }
 
-private:
+  private:
     std::variant<T, Message> state_;
 };
 
 /// A result without a value: done, or the message saying why not.
 template <>
 class [[nodiscard]] Result<void> {
-public:
+  public:
     Result() = default;
     Result(Message failure) : failure_(std::move(failure)), failed_(true) {}
 
@@ -39,7 +39,7 @@ public:
     explicit operator bool() const { return ok(); }
     const Message& error() const { return failure_; }
 
-private:
+  private:
     Message failure_;
     bool failed_ = false;
 };

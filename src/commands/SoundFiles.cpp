@@ -4,7 +4,7 @@
 #include <filesystem>
 
 #include "audio/AudioLayer.h"
-#include "format/Cp1251.h"
+#include "format/Utf8.h"
 #include "io/FileOperation.h"
 #include "model/ProjectFile.h"
 

@@ -38,7 +38,7 @@ struct FileDialogRequest {
 /// the window shows message boxes and its status bar, the command-line tool
 /// prints, the tests record.
 class Messenger {
-public:
+  public:
     using Icon = MessageIcon;
 
     virtual ~Messenger() = default;
@@ -65,7 +65,7 @@ public:
 /// with a scripted fake. The small dialogs return their own end codes
 /// (rules/DialogResults.h), so the wrappers compare them as the window would.
 class UserInterface : public Messenger {
-public:
+  public:
     /// Save-file dialog; nullopt when cancelled.
     virtual std::optional<std::string> chooseSaveFile(const FileDialogRequest& request) = 0;
     /// Open-file dialog for one file; nullopt when cancelled.

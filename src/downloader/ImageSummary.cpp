@@ -20,7 +20,7 @@ std::vector<std::string> describeImage(std::span<const std::uint8_t> bytes) {
     const char* mode = controlModeCaption(reading->controlMode);
     lines.push_back(std::string("Control mode: ") + (mode ? mode : "unknown") + " (code " +
                     std::to_string(reading->modeCode) + ")");
-    lines.push_back(std::string("Audio output: ") + (reading->audioOutput == 1 ? "DAC" : "PWM") +
+    lines.push_back(std::string("Audio output: ") + audioOutputName(reading->audioOutput) +
                     ", busy at logic " + (reading->busyLevel == 1 ? "0" : "1") + ", pull-up " +
                     (reading->pullUp ? "on" : "off"));
     const char* flash = flashSizeCaption(reading->flashSizeIndex);

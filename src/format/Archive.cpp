@@ -1,5 +1,7 @@
 #include "format/Archive.h"
 
+#include "format/ByteOrder.h"
+
 #include <cstring>
 #include <mutex>
 
@@ -122,18 +124,18 @@ void CArchive::writeByte(std::uint8_t v) {
 
 void CArchive::writeWord(std::uint16_t v) {
     requireStoring("a word");
-    out_.push_back(static_cast<std::uint8_t>(v));
-    out_.push_back(static_cast<std::uint8_t>(v >> 8));
+    le::append16(out_, v);
 }
 
 void CArchive::writeDword(std::uint32_t v) {
     requireStoring("a number");
-    for (int i = 0; i < 4; ++i) out_.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+    le::append32(out_, v);
 }
 
 void CArchive::writeQword(std::uint64_t v) {
     requireStoring("a number");
-    for (int i = 0; i < 8; ++i) out_.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+    le::append32(out_, static_cast<std::uint32_t>(v));
+    le::append32(out_, static_cast<std::uint32_t>(v >> 32));
 }
 
 void CArchive::writeRaw(const void* data, std::size_t n) {
@@ -151,18 +153,17 @@ std::uint8_t CArchive::readByte() {
 std::uint16_t CArchive::readWord() {
     requireLoading("a word");
     need(2, "a 16-bit number");
-    const auto* p = reinterpret_cast<const unsigned char*>(in_.data() + pos_);
+    const auto* p = reinterpret_cast<const std::uint8_t*>(in_.data() + pos_);
     pos_ += 2;
-    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
+    return le::get16(p);
 }
 
 std::uint32_t CArchive::readDword() {
     requireLoading("a number");
     need(4, "a 32-bit number");
-    const auto* p = reinterpret_cast<const unsigned char*>(in_.data() + pos_);
+    const auto* p = reinterpret_cast<const std::uint8_t*>(in_.data() + pos_);
     pos_ += 4;
-    return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
-           static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
+    return le::get32(p);
 }
 
 std::uint64_t CArchive::readQword() {

@@ -3,6 +3,8 @@
 #include <array>
 #include <cstdint>
 
+#include "format/Utf8.h"
+
 namespace zadaravod {
 
 namespace {
@@ -34,82 +36,21 @@ const std::array<std::uint8_t, 0x10000>& reverseTable() {
     return table;
 }
 
-// Decodes one UTF-8 sequence at s[i]; returns U+FFFD and advances by one on
-// a malformed sequence, and sets ok to false then.
-char32_t decodeUtf8(std::string_view s, std::size_t& i, bool& ok) {
-    const auto b0 = static_cast<unsigned char>(s[i]);
-    if (b0 < 0x80) {
-        ++i;
-        return b0;
-    }
-    int len = 0;
+/// Decodes the character at s[i] and moves past it; a malformed sequence
+/// gives U+FFFD, moves one byte and clears `ok`.
+char32_t nextCharacter(std::string_view s, std::size_t& i, bool& ok) {
     char32_t cp = 0;
-    if ((b0 & 0xE0) == 0xC0) {
-        len = 2;
-        cp = b0 & 0x1F;
-    } else if ((b0 & 0xF0) == 0xE0) {
-        len = 3;
-        cp = b0 & 0x0F;
-    } else if ((b0 & 0xF8) == 0xF0) {
-        len = 4;
-        cp = b0 & 0x07;
-    } else {
+    const std::size_t n = decodeUtf8(s, i, cp);
+    if (n == 0) {
         ++i;
         ok = false;
         return 0xFFFD;
     }
-    if (i + static_cast<std::size_t>(len) > s.size()) {
-        ++i;
-        ok = false;
-        return 0xFFFD;
-    }
-    for (int k = 1; k < len; ++k) {
-        const auto b = static_cast<unsigned char>(s[i + static_cast<std::size_t>(k)]);
-        if ((b & 0xC0) != 0x80) {
-            ++i;
-            ok = false;
-            return 0xFFFD;
-        }
-        cp = (cp << 6) | (b & 0x3F);
-    }
-    const char32_t minimum = len == 2 ? 0x80 : len == 3 ? 0x800 : 0x10000;
-    if (cp < minimum || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-        ++i;
-        ok = false;
-        return 0xFFFD;
-    }
-    i += static_cast<std::size_t>(len);
+    i += n;
     return cp;
 }
 
-void appendUtf8(std::string& out, char32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
 }  // namespace
-
-bool isValidUtf8(std::string_view text) {
-    for (std::size_t i = 0; i < text.size();) {
-        bool ok = true;
-        decodeUtf8(text, i, ok);
-        if (!ok) return false;
-    }
-    return true;
-}
 
 std::optional<std::string> utf8ToCp1251(std::string_view utf8) {
     std::string out;
@@ -117,7 +58,7 @@ std::optional<std::string> utf8ToCp1251(std::string_view utf8) {
     std::size_t i = 0;
     while (i < utf8.size()) {
         bool ok = true;
-        const char32_t cp = decodeUtf8(utf8, i, ok);
+        const char32_t cp = nextCharacter(utf8, i, ok);
         if (!ok) return std::nullopt;
         if (cp < 0x80) {
             out += static_cast<char>(cp);
@@ -145,7 +86,7 @@ std::u16string utf8ToUtf16(std::string_view utf8) {
     std::size_t i = 0;
     while (i < utf8.size()) {
         bool ok = true;
-        char32_t cp = decodeUtf8(utf8, i, ok);
+        char32_t cp = nextCharacter(utf8, i, ok);
         if (cp >= 0x10000) {
             cp -= 0x10000;
             out += static_cast<char16_t>(0xD800 + (cp >> 10));

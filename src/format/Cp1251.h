@@ -14,8 +14,6 @@ std::optional<std::string> utf8ToCp1251(std::string_view utf8);
 std::string cp1251ToUtf8(std::string_view bytes);
 /// UTF-8 to UTF-16 code units (invalid sequences become U+FFFD).
 std::u16string utf8ToUtf16(std::string_view utf8);
-/// True when `text` is well-formed UTF-8.
-bool isValidUtf8(std::string_view text);
 /// UTF-16 code units to UTF-8 (lone surrogates become U+FFFD).
 std::string utf16ToUtf8(std::u16string_view text);
 

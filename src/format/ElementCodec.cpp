@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <limits>
 
+#include "format/ByteOrder.h"
 #include "format/ElementCodecDetail.h"
 #include "format/WavFile.h"
 
@@ -11,11 +12,11 @@ namespace zadaravod::element {
 
 using detail::clamp16;
 using detail::getBits;
-using detail::getU16;
-using detail::getU32;
-using detail::putU16;
-using detail::putU32;
 using detail::signOf;
+using le::get16;
+using le::get32;
+using le::put16;
+using le::put32;
 
 namespace {
 
@@ -134,20 +135,20 @@ void writeHeader(std::vector<std::uint8_t>& out, std::uint8_t version, std::uint
     std::copy(std::begin(kMagic), std::end(kMagic), h);
     h[4] = version;
     h[5] = version == kVersion1 ? kCodecAdpcm5 : kCodecAdpcm5Lms;
-    putU16(h + 6, kHeaderBytes);
-    putU32(h + 8, sampleRate);
-    putU32(h + 12, sampleCount);
-    putU16(h + 16, kBlockBytes);
+    put16(h + 6, static_cast<std::uint16_t>(kHeaderBytes));
+    put32(h + 8, sampleRate);
+    put32(h + 12, sampleCount);
+    put16(h + 16, static_cast<std::uint16_t>(kBlockBytes));
     h[18] = kSamplesPerBlock;
     h[19] = initialStepIndex;
-    putU32(h + 20, static_cast<std::uint32_t>(out.size() - kHeaderBytes));
+    put32(h + 20, static_cast<std::uint32_t>(out.size() - kHeaderBytes));
 }
 
 void finishChecksum(std::vector<std::uint8_t>& out) {
     std::uint16_t crc = crc16(std::span<const std::uint8_t>(out.data(), 24));
     crc = crc16(std::span<const std::uint8_t>(out.data() + kHeaderBytes, out.size() - kHeaderBytes),
                 crc);
-    putU16(out.data() + 24, crc);
+    put16(out.data() + 24, crc);
 }
 
 }  // namespace detail
@@ -173,17 +174,16 @@ bool parseElementHeader(std::span<const std::uint8_t> bytes, ElementHeader& head
                           std::to_string(h[4]));
         return false;
     }
-    if (getU16(h + 6) != kHeaderBytes || getU16(h + 16) != kBlockBytes ||
-        h[18] != kSamplesPerBlock) {
+    if (get16(h + 6) != kHeaderBytes || get16(h + 16) != kBlockBytes || h[18] != kSamplesPerBlock) {
         error = at(6, "header, block or sample-per-block size is not 26/42/65");
         return false;
     }
     header.version = h[4];
-    header.sampleRate = getU32(h + 8);
-    header.sampleCount = getU32(h + 12);
+    header.sampleRate = get32(h + 8);
+    header.sampleCount = get32(h + 12);
     header.initialStepIndex = h[19];
-    header.dataBytes = getU32(h + 20);
-    header.crc = static_cast<std::uint16_t>(getU16(h + 24));
+    header.dataBytes = get32(h + 20);
+    header.crc = get16(h + 24);
     if (header.sampleRate == 0) {
         error = at(8, "sampling rate 0");
         return false;
@@ -224,7 +224,7 @@ bool decodeElement(std::span<const std::uint8_t> bytes, DecodedElement& out, std
         state.stepIndex = header.initialStepIndex;
         for (std::size_t b = 0; b < header.blockCount(); ++b) {
             const std::uint8_t* blk = bytes.data() + kHeaderBytes + b * kBlockBytes;
-            const auto raw = static_cast<std::int16_t>(getU16(blk));
+            const auto raw = static_cast<std::int16_t>(get16(blk));
             state.takeRaw(raw);
             out.samples.push_back(raw);
             for (std::size_t i = 0; i < kCodesPerBlock; ++i) {

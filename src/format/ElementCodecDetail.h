@@ -16,19 +16,6 @@ inline std::int32_t clamp16(std::int64_t v) {
 
 inline int signOf(std::int32_t v) { return (v > 0) - (v < 0); }
 
-inline void putU16(std::uint8_t* p, std::uint32_t v) {
-    p[0] = static_cast<std::uint8_t>(v);
-    p[1] = static_cast<std::uint8_t>(v >> 8);
-}
-inline void putU32(std::uint8_t* p, std::uint32_t v) {
-    putU16(p, v);
-    putU16(p + 2, v >> 16);
-}
-inline std::uint32_t getU16(const std::uint8_t* p) {
-    return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8;
-}
-inline std::uint32_t getU32(const std::uint8_t* p) { return getU16(p) | getU16(p + 2) << 16; }
-
 /// ORs the low `width` (at most 8) bits of `value` into the little-endian bit
 /// stream `bytes` (`size` bytes long, zeroed beforehand) at stream bit `bit`.
 inline void putBits(std::uint8_t* bytes, std::size_t size, std::size_t bit, std::uint32_t value,

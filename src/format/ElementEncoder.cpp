@@ -6,13 +6,13 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "format/ByteOrder.h"
 #include "format/ElementCodec.h"
 #include "format/ElementCodecDetail.h"
 
 namespace zadaravod::element {
 
 using detail::putBits;
-using detail::putU16;
 
 namespace {
 
@@ -168,7 +168,7 @@ void encodeBlocksV1(std::span<const std::int16_t> samples, const EncoderOptions&
     for (std::size_t b = 0; b < blocks; ++b) {
         loadBlock(samples, b, block);
         std::uint8_t* blk = out.data() + kHeaderBytes + b * kBlockBytes;
-        putU16(blk, static_cast<std::uint16_t>(block[0]));
+        le::put16(blk, static_cast<std::uint16_t>(block[0]));
         state.takeRaw(block[0]);
         search.run(block + 1, state, codes);
         for (std::size_t i = 0; i < kCodesPerBlock; ++i) putBits(blk + 2, 40, 5 * i, codes[i], 5);

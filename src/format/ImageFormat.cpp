@@ -1,5 +1,7 @@
 #include "format/ImageFormat.h"
 
+#include "format/ByteOrder.h"
+
 #include <algorithm>
 #include <charconv>
 
@@ -103,13 +105,14 @@ std::int32_t rateOfPair(std::uint8_t prescaler, std::uint8_t count) {
 std::array<std::uint8_t, 3> encodeAddress(std::uint32_t offset) {
     const std::uint32_t bank = offset / 32768;
     const std::uint32_t inBank = offset % 32768 + 0x8000;
-    return {static_cast<std::uint8_t>(inBank), static_cast<std::uint8_t>(inBank >> 8),
-            static_cast<std::uint8_t>((0x80 + bank) % 256)};
+    std::array<std::uint8_t, 3> address{};
+    le::put16(address.data(), static_cast<std::uint16_t>(inBank));
+    address[2] = static_cast<std::uint8_t>((0x80 + bank) % 256);
+    return address;
 }
 
 bool decodeAddress(const std::uint8_t* bytes, std::uint32_t& offset) {
-    const std::uint32_t inBank =
-        static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8;
+    const std::uint32_t inBank = le::get16(bytes);
     if (inBank < 0x8000 || bytes[2] < 0x80) return false;
     offset = static_cast<std::uint32_t>(bytes[2] - 0x80) * 32768 + (inBank - 0x8000);
     return true;

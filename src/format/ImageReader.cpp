@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <functional>
 
-#include "format/ImageFormat.h"
 #include "format/ChipConstants.h"
+#include "format/ImageFormat.h"
 #include "format/WavFile.h"
 
 namespace zadaravod::image {

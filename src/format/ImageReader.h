@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "format/ElementCodec.h"
 #include "format/ChipConstants.h"
+#include "format/ElementCodec.h"
 #include "format/ImageFormat.h"
 
 namespace zadaravod::image {

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,39 @@ struct WavData {
     /// The samples mixed to one channel as (L+R)/2 (truncated toward zero).
     std::vector<std::int16_t> mono() const;
 };
+
+/// What the chunks of a WAV file say, before any sample is read.
+struct WavHeader {
+    int formatTag = 0;  ///< 1 PCM, 3 float, 6 A-law, ...; the sub-format of an extensible header
+    int channels = 0;
+    int sampleRate = 0;
+    int bitsPerSample = 0;
+    std::uint32_t byteRate = 0;
+    int blockAlign = 0;
+    std::uint64_t dataOffset = 0;  ///< where the samples start
+    /// Bytes of samples present: a data size beyond the end of the file (as
+    /// streamed WAVs have) is cut to what is there.
+    std::uint64_t dataBytes = 0;
+
+    /// Samples the converter plugin takes as they are: integer PCM of 8 or
+    /// 16 bits, mono or stereo.
+    bool plainPcm() const {
+        return formatTag == 1 && (bitsPerSample == 8 || bitsPerSample == 16) &&
+               (channels == 1 || channels == 2);
+    }
+};
+
+/// Reads `n` bytes at `offset` into `to`; false when they are not there.
+using ByteReader = std::function<bool(std::uint64_t offset, std::uint8_t* to, std::size_t n)>;
+
+/// Finds the format and data chunks of a RIFF/WAVE file of `size` bytes
+/// through `read`. False with `error` when it is not a WAV file, a chunk is
+/// missing or truncated, or the data chunk comes first.
+bool findWavChunks(const ByteReader& read, std::uint64_t size, WavHeader& out, std::string& error);
+
+/// Reads the header of the WAV file at `path` without loading its samples;
+/// `error` names the file on failure.
+bool readWavHeader(const std::filesystem::path& path, WavHeader& out, std::string& error);
 
 /// Parses a RIFF/WAVE file held in memory. Only uncompressed PCM with 8 or 16
 /// bits per sample and 1 or 2 channels is accepted; anything else, and any

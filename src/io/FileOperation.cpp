@@ -87,7 +87,6 @@ bool CFileOperation::copy(const std::string& source, const std::string& destinat
         const int destinationKind = pathKind(destination);
         if (sourceKind == 2 &&
             lower(parentOf(source)) == lower(withoutTrailingSlash(destination))) {
-            operation = -1;
             return true;
         }
         if (sourceKind == 0) throw CopyFailure{source + " not found", 0};
@@ -118,10 +117,8 @@ bool CFileOperation::copy(const std::string& source, const std::string& destinat
     } catch (const CopyFailure& failure) {
         errorText_ = failure.text;
         errorCode_ = failure.code;
-        operation = -1;
         return false;
     }
-    operation = -1;
     return true;
 }
 

@@ -21,10 +21,9 @@ class CFileOperation {
     /// The system error number (errno), or 0 for the utility's own errors.
     int errorCode() const { return errorCode_; }
 
-    bool askIfReadOnly = true;
+    /// Replace a file of the same name in the destination (every caller
+    /// sets it); without it such a copy fails.
     bool overwrite = false;
-    bool flag3 = false;
-    int operation = -1;
 
   private:
     std::string errorText_ = "No error";

@@ -8,7 +8,7 @@ namespace zadaravod {
 /// folder (readable by the user alone, a name nobody can predict), removed
 /// with its content when the object goes.
 class ScratchFolder {
-public:
+  public:
     ScratchFolder();
     ~ScratchFolder();
     ScratchFolder(const ScratchFolder&) = delete;
@@ -16,7 +16,7 @@ public:
     /// Empty when no folder could be made.
     const std::filesystem::path& path() const { return path_; }
 
-private:
+  private:
     std::filesystem::path path_;
 };
 

@@ -14,12 +14,12 @@ namespace zadaravod {
 
 /// Library position by file path; the first of equal paths wins.
 class LibraryIndex {
-public:
+  public:
     explicit LibraryIndex(const CSoundList& library);
     /// The 0-based position, or -1 when no library sound has this path.
     int find(const std::string& filePath) const;
 
-private:
+  private:
     std::unordered_map<std::string, int> positions_;
 };
 

@@ -56,13 +56,9 @@ void COptions::Serialize(CArchive& ar) {
 }
 
 void COptions::setStartupValues() {
-    externalMode = 0;
-    controlMode = kModeOneLine;
-    audioOutput = 1;
-    busyLevel = 1;
-    pullUp = 0;
+    // A freshly started editor holds what Open starts from, without music.
+    setOpenValues();
     backgroundMusic = 0;
-    binPath.clear();
 }
 
 void COptions::setNewValues() {
@@ -117,6 +113,15 @@ int flashSizeIndex(const std::string& caption) {
         if (upper == flashSizeCaption(i)) return i;
     }
     return -1;
+}
+
+const char* audioOutputName(std::int32_t audioOutput) { return audioOutput == 1 ? "DAC" : "PWM"; }
+const char* busyLevelName(std::int32_t busyLevel) { return busyLevel == 1 ? "LOW" : "HIGH"; }
+const char* audioOutputCaption(std::int32_t audioOutput) {
+    return audioOutput == 1 ? "ЦАП" : "ШИМ";
+}
+const char* busyLevelCaption(std::int32_t busyLevel) {
+    return busyLevel == 1 ? "Лог. 0" : "Лог. 1";
 }
 
 const char* keyFunctionName(int code) {

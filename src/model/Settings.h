@@ -76,6 +76,16 @@ std::int64_t flashCapacityBits(int index);
 /// Parses a caption such as "512K" (case-insensitive); -1 when unknown.
 int flashSizeIndex(const std::string& caption);
 
+/// The audio output as the chip's documents name it: "DAC" for 1, "PWM"
+/// otherwise. The command line writes it in lower case.
+const char* audioOutputName(std::int32_t audioOutput);
+/// The busy level: "LOW" for 1 (the options dialog's "Лог. 0", busy at logic
+/// 0), "HIGH" otherwise. The command line writes it in lower case.
+const char* busyLevelName(std::int32_t busyLevel);
+/// The options dialog's captions of the two: "ЦАП"/"ШИМ" and "Лог. 0"/"Лог. 1".
+const char* audioOutputCaption(std::int32_t audioOutput);
+const char* busyLevelCaption(std::int32_t busyLevel);
+
 /// The key function names of the key dialog, by code 0..14.
 const char* keyFunctionName(int code);
 /// The option-dialog caption of a control mode ("Однопроводный", ...), "" if unknown.

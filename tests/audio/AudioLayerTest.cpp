@@ -4,10 +4,10 @@
 #include <cmath>
 #include <numbers>
 
-#include "support/AudioFixtures.h"
 #include "audio/AudioLayer.h"
-#include "model/SamplingRates.h"
 #include "format/WavFile.h"
+#include "model/SamplingRates.h"
+#include "support/AudioFixtures.h"
 
 namespace zadaravod {
 namespace {

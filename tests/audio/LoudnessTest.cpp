@@ -10,8 +10,8 @@
 #include <numbers>
 
 #include "audio/Loudness.h"
-#include "support/TempDir.h"
 #include "format/WavFile.h"
+#include "support/TempDir.h"
 
 namespace zadaravod {
 namespace {

@@ -8,9 +8,9 @@
 #include <thread>
 
 #include "audio/Resample.h"
-#include "model/SamplingRates.h"
 #include "audio/Speech.h"
 #include "audio/Utf8Text.h"
+#include "model/SamplingRates.h"
 
 namespace zadaravod {
 namespace {

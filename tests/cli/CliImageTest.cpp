@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <nlohmann/json.hpp>
 
-#include "support/ImageFixtures.h"
 #include "model/ProjectFile.h"
+#include "support/ImageFixtures.h"
 
 namespace zadaravod {
 namespace {

@@ -8,15 +8,15 @@
 #include <cstdlib>
 #include <optional>
 
-#include "format/ElementCodec.h"
-#include "commands/Build.h"
-#include "support/ImageFixtures.h"
-#include "format/ImageReader.h"
-#include "support/ScriptedUserInterface.h"
 #include "commands/AsChip.h"
-#include "support/ConverterPattern.h"
+#include "commands/Build.h"
 #include "commands/Playback.h"
+#include "format/ElementCodec.h"
+#include "format/ImageReader.h"
+#include "support/ConverterPattern.h"
 #include "support/FakePlayer.h"
+#include "support/ImageFixtures.h"
+#include "support/ScriptedUserInterface.h"
 
 namespace zadaravod {
 namespace {

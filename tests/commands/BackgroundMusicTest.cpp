@@ -1,10 +1,10 @@
 // Background music load and clear through the scripted seam.
 #include <gtest/gtest.h>
 
-#include "support/AudioFixtures.h"
 #include "commands/BackgroundMusic.h"
-#include "support/ScriptedUserInterface.h"
 #include "format/WavFile.h"
+#include "support/AudioFixtures.h"
+#include "support/ScriptedUserInterface.h"
 
 namespace zadaravod {
 namespace {

@@ -1,12 +1,12 @@
 #include <gtest/gtest.h>
 
-#include "support/ImageFixtures.h"
-#include "format/ElementCodec.h"
 #include "commands/Build.h"
+#include "commands/ConverterPlugin.h"
+#include "format/ElementCodec.h"
 #include "format/ImageReader.h"
 #include "format/ImageWriter.h"
 #include "model/ImageContent.h"
-#include "commands/ConverterPlugin.h"
+#include "support/ImageFixtures.h"
 #include "support/ScriptedUserInterface.h"
 
 namespace zadaravod {

@@ -1,10 +1,10 @@
 // The conversion tool command through the scripted seam.
 #include <gtest/gtest.h>
 
-#include "support/AudioFixtures.h"
 #include "commands/Conversion.h"
-#include "support/ScriptedUserInterface.h"
 #include "format/WavFile.h"
+#include "support/AudioFixtures.h"
+#include "support/ScriptedUserInterface.h"
 
 namespace zadaravod {
 namespace {

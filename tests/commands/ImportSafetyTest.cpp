@@ -5,12 +5,12 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include "support/AudioFixtures.h"
 #include "commands/BackgroundMusic.h"
 #include "commands/Conversion.h"
 #include "commands/Library.h"
-#include "support/ScriptedUserInterface.h"
 #include "format/WavFile.h"
+#include "support/AudioFixtures.h"
+#include "support/ScriptedUserInterface.h"
 
 namespace zadaravod {
 namespace {

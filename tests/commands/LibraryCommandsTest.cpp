@@ -1,10 +1,10 @@
 // Load, delete and clear of the sound library through the scripted seam.
 #include <gtest/gtest.h>
 
-#include "support/AudioFixtures.h"
 #include "commands/Library.h"
-#include "support/ScriptedUserInterface.h"
 #include "format/WavFile.h"
+#include "support/AudioFixtures.h"
+#include "support/ScriptedUserInterface.h"
 
 namespace zadaravod {
 namespace {

@@ -2,9 +2,9 @@
 
 #include <filesystem>
 
-#include "support/ProjectFixtures.h"
 #include "commands/ProjectFiles.h"
 #include "model/ProjectFile.h"
+#include "support/ProjectFixtures.h"
 #include "support/ScriptedUserInterface.h"
 #include "support/TempDir.h"
 

@@ -11,10 +11,10 @@
 #include <filesystem>
 
 #include "commands/ProjectFiles.h"
+#include "io/ProjectLock.h"
 #include "model/ProjectFile.h"
 #include "support/ScriptedUserInterface.h"
 #include "support/TempDir.h"
-#include "io/ProjectLock.h"
 
 namespace zadaravod {
 namespace {

@@ -8,10 +8,10 @@
 #include <thread>
 
 #include "audio/SdlPlayer.h"
-#include "support/Capture.h"
 #include "commands/Playback.h"
-#include "support/TempDir.h"
 #include "format/WavFile.h"
+#include "support/Capture.h"
+#include "support/TempDir.h"
 
 namespace zadaravod {
 namespace {

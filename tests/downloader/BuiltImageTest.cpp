@@ -15,8 +15,8 @@
 
 #include "downloader/DownloadWindow.h"
 #include "downloader/ImageSummary.h"
-#include "support/TempDir.h"
 #include "format/WavFile.h"
+#include "support/TempDir.h"
 
 namespace zadaravod::download {
 namespace {

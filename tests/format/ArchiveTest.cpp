@@ -91,8 +91,8 @@ TEST(ArchiveStrings, WideFormWithLongLengthLoads) {
 
 TEST(ArchiveStrings, HugeLengthsFailAtEndOfFileWithoutAllocating) {
     // 8-byte length of 2^62 characters, then nothing.
-    const Bytes huge = bytesOf({0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0, 0, 0, 0,
-                                0x40});
+    const Bytes huge =
+        bytesOf({0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0, 0, 0, 0, 0x40});
     EXPECT_EQ(kindOf([&] { loadString(huge); }), Kind::EndOfFile);
     const Bytes hugeWide = bytesOf({0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
                                     0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF});
@@ -140,7 +140,8 @@ TEST(ArchiveObjects, ObjectIndexEscapeFormOnStoreAndLoad) {
 
     CArchive in("t", asString(b));
     std::shared_ptr<CObject> last;
-    for (std::size_t i = 0; i < many.size(); ++i) last = in.readObject(&CFlashSize::classCFlashSize);
+    for (std::size_t i = 0; i < many.size(); ++i)
+        last = in.readObject(&CFlashSize::classCFlashSize);
     EXPECT_EQ(in.readObject(&CFlashSize::classCFlashSize), last);
 }
 
@@ -220,9 +221,9 @@ TEST(ArchiveErrors, EveryKindFromACraftedStream) {
               Kind::BadClass);
     EXPECT_EQ(kindOf([] {
                   // CFlashSize is schema 2; schema 1 is refused.
-                  std::string s = asString(
-                      bytesOf({0xFF, 0xFF, 1, 0, 10, 0, 'C', 'F', 'l', 'a', 's', 'h', 'S', 'i',
-                               'z', 'e', 0, 0, 0, 0}));
+                  std::string s =
+                      asString(bytesOf({0xFF, 0xFF, 1,   0,   10,  0,   'C', 'F', 'l', 'a',
+                                        's',  'h',  'S', 'i', 'z', 'e', 0,   0,   0,   0}));
                   CArchive in("t", s);
                   in.readObject(&CFlashSize::classCFlashSize);
               }),
@@ -231,7 +232,9 @@ TEST(ArchiveErrors, EveryKindFromACraftedStream) {
 
 TEST(ArchiveErrors, MessageNamesFileOffsetAndExpectation) {
     try {
-        CArchive in("/p/demo.winproj", std::string("\xFF\xFF\x01\x00\x04\x00" "CKey\x01\x00", 12));
+        CArchive in("/p/demo.winproj", std::string("\xFF\xFF\x01\x00\x04\x00"
+                                                   "CKey\x01\x00",
+                                                   12));
         in.readObject(&CKey::classCKey);
         FAIL() << "no error";
     } catch (const ArchiveError& e) {

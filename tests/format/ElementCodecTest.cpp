@@ -4,9 +4,9 @@
 #include <iterator>
 #include <random>
 
-#include "support/ImageFixtures.h"
-#include "support/CodecSignals.h"
 #include "format/ElementCodec.h"
+#include "support/CodecSignals.h"
+#include "support/ImageFixtures.h"
 
 namespace zadaravod {
 namespace {

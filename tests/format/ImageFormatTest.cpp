@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "support/ImageFixtures.h"
 #include "format/ImageFormat.h"
 #include "model/ImageContent.h"
+#include "support/ImageFixtures.h"
 
 namespace zadaravod {
 namespace {

@@ -36,9 +36,9 @@ class ImageReaderTest : public ::testing::Test {
             elements.push_back(element::encodeElement(wav.mono(), 8000));
         }
         const std::vector<std::int16_t> silence(40, 0);
-        image = assembleImage(imageContentOf(project), elements,
-                              element::encodeElement(silence, 4000),
-                              std::vector<std::uint8_t>(256, 0x5A));
+        image =
+            assembleImage(imageContentOf(project), elements, element::encodeElement(silence, 4000),
+                          std::vector<std::uint8_t>(256, 0x5A));
     }
     test::TempDir dir;
     Project project;

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "support/TempDir.h"
 #include "format/WavFile.h"
+#include "support/TempDir.h"
 
 namespace zadaravod {
 namespace {

@@ -2,8 +2,8 @@
 
 #include <filesystem>
 
-#include "support/TempDir.h"
 #include "io/AtomicFile.h"
+#include "support/TempDir.h"
 
 namespace zadaravod {
 namespace {

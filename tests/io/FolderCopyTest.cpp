@@ -14,7 +14,7 @@ namespace {
 namespace fs = std::filesystem;
 
 class FolderCopy : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         fs::create_directories(dir / "p.winproj" / "p.winproj.sound");
         writeFile(dir / "p.winproj" / "p.winproj", "project");
@@ -81,7 +81,8 @@ TEST_F(FolderCopy, CancelStopsAndNothingIsHalfWritten) {
 TEST_F(FolderCopy, RefusesACopyIntoItselfAndAMissingSource) {
     FolderCopyHooks hooks;
     EXPECT_NE(copyFolderTree(source(), source(), hooks), "");
-    EXPECT_NE(copyFolderTree(source(), (dir / "p.winproj" / "p.winproj.sound").string(), hooks), "");
+    EXPECT_NE(copyFolderTree(source(), (dir / "p.winproj" / "p.winproj.sound").string(), hooks),
+              "");
     EXPECT_NE(copyFolderTree((dir / "missing").string(), target(), hooks), "");
     EXPECT_FALSE(fs::exists(dir / "p.winproj" / "p.winproj.sound" / "p.winproj"));
 }
@@ -107,7 +108,8 @@ TEST_F(FolderCopy, LinksStayBehindSoNothingOutsideIsRead) {
     fs::create_directory_symlink(dir.path(), dir / "p.winproj" / "loop");
     EXPECT_EQ(copyFolderTree(source(), target(), {}), "");
     EXPECT_TRUE(fs::exists(dir / "target" / "p.winproj" / "p.winproj.sound" / "a.wav"));
-    EXPECT_FALSE(fs::exists(fs::symlink_status(dir / "target" / "p.winproj" / "p.winproj.sound" / "b.wav")));
+    EXPECT_FALSE(
+        fs::exists(fs::symlink_status(dir / "target" / "p.winproj" / "p.winproj.sound" / "b.wav")));
     EXPECT_FALSE(fs::exists(fs::symlink_status(dir / "target" / "p.winproj" / "loop")));
 }
 

@@ -17,9 +17,15 @@ Project emptyProject() {
 TEST(ProjectFile, EmptyProjectIs1144BytesInTheOrderOfTheFile) {
     const auto b = storeProjectFile(emptyProject());
     ASSERT_EQ(b.size(), 1144u);
-    EXPECT_EQ(asString(b).substr(0, 10), std::string("\xFF\xFF\x01\x00\x04\x00" "CKey", 10));
-    EXPECT_EQ(asString(b).substr(106, 15), std::string("\xFF\xFF\x01\x00\x09\x00" "CEquation", 15));
-    EXPECT_EQ(asString(b).substr(217, 14), std::string("\xFF\xFF\x01\x00\x08\x00" "COptions", 14));
+    EXPECT_EQ(asString(b).substr(0, 10), std::string("\xFF\xFF\x01\x00\x04\x00"
+                                                     "CKey",
+                                                     10));
+    EXPECT_EQ(asString(b).substr(106, 15), std::string("\xFF\xFF\x01\x00\x09\x00"
+                                                       "CEquation",
+                                                       15));
+    EXPECT_EQ(asString(b).substr(217, 14), std::string("\xFF\xFF\x01\x00\x08\x00"
+                                                       "COptions",
+                                                       14));
     // 222 empty lists of four zero bytes close the file.
     EXPECT_EQ(asString(b).substr(1144 - 888), std::string(888, '\0'));
     EXPECT_EQ(asString(b).find("CSound"), std::string::npos);
@@ -28,8 +34,9 @@ TEST(ProjectFile, EmptyProjectIs1144BytesInTheOrderOfTheFile) {
 TEST(ProjectFile, FlashSizeFileIs20Bytes) {
     CFlashSize f;
     f.sizeIndex = 4;
-    EXPECT_EQ(asString(storeFlashSizeFile(f)),
-              std::string("\xFF\xFF\x02\x00\x0A\x00" "CFlashSize\x04\x00\x00\x00", 20));
+    EXPECT_EQ(asString(storeFlashSizeFile(f)), std::string("\xFF\xFF\x02\x00\x0A\x00"
+                                                           "CFlashSize\x04\x00\x00\x00",
+                                                           20));
     EXPECT_EQ(loadFlashSizeFile(asString(storeFlashSizeFile(f)), "f").sizeIndex, 4);
 }
 

@@ -36,10 +36,10 @@ TEST(Records, OptionsStoreBinPathBeforeBackgroundMusic) {
     o.backgroundMusic = 1;
     const Bytes b = storeFields(o);
     ASSERT_EQ(b.size(), 25u);
-    EXPECT_EQ(b[4], 3);     // controlMode
-    EXPECT_EQ(b[8], 1);     // audioOutput
-    EXPECT_EQ(b[20], 0);    // empty binPath
-    EXPECT_EQ(b[21], 1);    // backgroundMusic
+    EXPECT_EQ(b[4], 3);   // controlMode
+    EXPECT_EQ(b[8], 1);   // audioOutput
+    EXPECT_EQ(b[20], 0);  // empty binPath
+    EXPECT_EQ(b[21], 1);  // backgroundMusic
 }
 
 TEST(Records, SituationValues) {
@@ -70,10 +70,10 @@ TEST(SoundLists, EmptyListIsFourZeroBytesAndSilenceLayout) {
     // Six numbers and two one-byte string lengths: 26 bytes a record.
     ASSERT_EQ(b.size(), 4u + 26u);
     EXPECT_EQ(b[0], 1);
-    EXPECT_EQ(b[4], 0);                // kind
-    EXPECT_EQ(b[8], 0);                // empty filePath
-    EXPECT_EQ(b[9], 0);                // empty name
-    EXPECT_EQ(b[14], 16);              // bitsPerSample of a new record
+    EXPECT_EQ(b[4], 0);                  // kind
+    EXPECT_EQ(b[8], 0);                  // empty filePath
+    EXPECT_EQ(b[9], 0);                  // empty name
+    EXPECT_EQ(b[14], 16);                // bitsPerSample of a new record
     EXPECT_EQ(b[22] | b[23] << 8, 200);  // durationMs
 }
 

@@ -8,10 +8,10 @@
 
 #include "format/ImageFormat.h"
 #include "format/ImageReader.h"
+#include "format/WavFile.h"
 #include "model/ImageContent.h"
 #include "model/Project.h"
 #include "support/TempDir.h"
-#include "format/WavFile.h"
 
 namespace zadaravod::test {
 

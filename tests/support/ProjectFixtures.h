@@ -33,7 +33,8 @@ inline Project largestProject(const std::string& soundFolder = "/w/big.winproj/b
         auto& list = p.playlists[static_cast<std::size_t>(l)];
         for (int e = 0; e < 85; ++e) {
             if (e % 2 == 0) {
-                list.addTail(p.library.at(static_cast<std::size_t>((l * 85 + e) % kLibraryCapacity)));
+                list.addTail(
+                    p.library.at(static_cast<std::size_t>((l * 85 + e) % kLibraryCapacity)));
             } else {
                 list.addTail(CSound::silence(10 * (e + 1)));
             }

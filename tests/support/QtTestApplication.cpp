@@ -22,7 +22,7 @@ std::unique_ptr<QApplication>& application() {
 
 /// Destroys the application after the last test.
 class QtEnvironment : public ::testing::Environment {
-public:
+  public:
     void TearDown() override { application().reset(); }
 };
 

@@ -3,8 +3,8 @@
 #include <deque>
 #include <functional>
 #include <optional>
-#include <utility>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "commands/UserInterface.h"

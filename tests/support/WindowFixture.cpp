@@ -29,7 +29,8 @@ void WindowTest::newProject(const std::string& name) {
 }
 
 std::string makeWav(int rate, int ms) {
-    const std::uint32_t samples = static_cast<std::uint32_t>(rate) * static_cast<std::uint32_t>(ms) / 1000;
+    const std::uint32_t samples =
+        static_cast<std::uint32_t>(rate) * static_cast<std::uint32_t>(ms) / 1000;
     std::string out;
     auto u32 = [&](std::uint32_t v) {
         for (int i = 0; i < 4; ++i) out.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));

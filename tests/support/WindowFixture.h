@@ -16,7 +16,7 @@ namespace zadaravod::test {
 
 /// Records the programs and addresses the window asks to start.
 class RecordingLauncher : public Launcher {
-public:
+  public:
     struct Start {
         std::string program;
         std::vector<std::string> arguments;
@@ -37,7 +37,7 @@ public:
 /// A main window whose dialogs are answered by `scripted` and whose launches
 /// are recorded, with a temporary folder for projects.
 class WindowTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override;
     void TearDown() override;
 
