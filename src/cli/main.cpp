@@ -18,6 +18,7 @@ int main(int argc, char** argv) {
     addAudioCommands(app, session);
     addListCommands(app, session);
     addSetCommands(app, session);
+    addPlayCommands(app, session);
 
     try {
         app.parse(argc, argv);
