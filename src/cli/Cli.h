@@ -68,9 +68,10 @@ void addProjectCommands(CLI::App& app, Session& session);  // new, info
 void addImageCommands(CLI::App& app, Session& session);    // build, inspect
 void addAudioCommands(CLI::App& app,
                       Session& session);  // import, remove, clear-library, music, convert
-void addListCommands(CLI::App& app, Session& session);  // list, clear-lists
-void addSetCommands(CLI::App& app, Session& session);   // set
-void addPlayCommands(CLI::App& app, Session& session);  // play
+void addListCommands(CLI::App& app, Session& session);    // list, clear-lists
+void addSetCommands(CLI::App& app, Session& session);     // set
+void addPlayCommands(CLI::App& app, Session& session);    // play
+void addExportCommands(CLI::App& app, Session& session);  // export
 
 /// Parses a list number written in decimal ("10") or as the editor shows it
 /// ("0aH"); returns -1 when it is not 0..219.

@@ -19,6 +19,7 @@ int main(int argc, char** argv) {
     addListCommands(app, session);
     addSetCommands(app, session);
     addPlayCommands(app, session);
+    addExportCommands(app, session);
 
     try {
         app.parse(argc, argv);

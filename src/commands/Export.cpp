@@ -2,11 +2,14 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <ctime>
 #include <filesystem>
 #include <utility>
 
 #include "tools/CellText.h"
 #include "tools/Workbook.h"
+
+#include "io/AtomicFile.h"
 
 namespace zadaravod {
 
@@ -110,7 +113,7 @@ class Filler {
                height(row, t.items);
     }
     bool failed() {
-        result_.messages.push_back({book_.errorString(), kAppCaption, UserInterface::Icon::Error});
+        result_.messages.push_back({book_.errorString(), kAppCaption, MessageIcon::Error});
         return false;
     }
 
@@ -130,7 +133,7 @@ bool fill(Workbook& book, const RecordSheetRequest& request, RecordSheetResult& 
                                        kRecordSheetLabel +
                                        "\" in its first 8 columns, so the record sheet cannot "
                                        "be laid out. Reinstall the program's WorkbaseE.xlsx.",
-                                   kAppCaption, UserInterface::Icon::Error});
+                                   kAppCaption, MessageIcon::Error});
         return false;
     }
     const int r = label->row;
@@ -139,7 +142,7 @@ bool fill(Workbook& book, const RecordSheetRequest& request, RecordSheetResult& 
         result.messages.push_back({"The template " + request.templatePath + " has the cell \"" +
                                        kRecordSheetLabel + "\" too far down (row " +
                                        std::to_string(r) + ") for the record sheet to fit.",
-                                   kAppCaption, UserInterface::Icon::Error});
+                                   kAppCaption, MessageIcon::Error});
         return false;
     }
     const std::string checksum =
@@ -242,26 +245,25 @@ RecordSheetResult exportRecordSheet(const RecordSheetRequest& request) {
     RecordSheetResult result;
     std::error_code ec;
     if (!std::filesystem::is_regular_file(request.templatePath, ec)) {
-        result.messages.push_back(
-            {"Please Create EXCEL File", "Tip", UserInterface::Icon::Information});
+        result.messages.push_back({"Please Create EXCEL File", "Tip", MessageIcon::Information});
         return result;
     }
     result.ran = true;
     if (!request.project || request.outputPath.empty()) {
         // No project file to put the record sheet beside.
         result.messages.push_back(
-            {"请先存文件后,方可打开!", kAppCaption, UserInterface::Icon::Information});
+            {"请先存文件后,方可打开!", kAppCaption, MessageIcon::Information});
         return result;
     }
     Workbook book;
     if (!book.open(request.templatePath) || !book.selectSheet(kRecordSheetName)) {
         result.messages.push_back({std::string("EXCEL初始化时出错!\n") + book.errorString(),
-                                   kAppCaption, UserInterface::Icon::Error});
+                                   kAppCaption, MessageIcon::Error});
         return result;
     }
     if (!fill(book, request, result)) return result;
     if (!book.saveAs(request.outputPath)) {
-        result.messages.push_back({book.errorString(), kAppCaption, UserInterface::Icon::Error});
+        result.messages.push_back({book.errorString(), kAppCaption, MessageIcon::Error});
         return result;
     }
     result.written = true;
@@ -270,9 +272,35 @@ RecordSheetResult exportRecordSheet(const RecordSheetRequest& request) {
             result.showPath = request.outputPath;
         } else {
             result.messages.push_back({"路径" + request.outputPath + "错误,不能打开显示!",
-                                       kAppCaption, UserInterface::Icon::Information});
+                                       kAppCaption, MessageIcon::Information});
         }
     }
+    return result;
+}
+
+RecordSheetResult exportProject(const Project& project, const AppPaths& paths, Messenger& messenger,
+                                bool exportedBefore) {
+    std::vector<std::uint8_t> image;
+    std::string bytes, error;
+    std::error_code ec;
+    const bool haveImage = std::filesystem::is_regular_file(project.imagePath(), ec) &&
+                           readWholeFile(project.imagePath(), bytes, error, kLargestFlashBytes);
+    if (haveImage) image.assign(bytes.begin(), bytes.end());
+
+    const std::time_t seconds = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&seconds, &local);
+    RecordSheetRequest request;
+    request.project = &project;
+    request.image = haveImage ? &image : nullptr;
+    request.templatePath = paths.workbookTemplatePath();
+    request.outputPath =
+        project.projectFilePath.empty() ? std::string() : recordSheetPath(project.projectFilePath);
+    request.now = {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
+                   local.tm_hour,        local.tm_min,     local.tm_sec};
+    request.exportedBefore = exportedBefore;
+    RecordSheetResult result = exportRecordSheet(request);
+    for (const Message& m : result.messages) messenger.tell(m);
     return result;
 }
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "commands/UserInterface.h"
+#include "io/AppPaths.h"
 #include "model/Project.h"
 
 namespace zadaravod {
@@ -38,19 +39,13 @@ struct RecordSheetRequest {
     bool exportedBefore = false;
 };
 
-/// A message for the caller to show, in order.
-struct RecordSheetMessage {
-    std::string text;
-    std::string caption;
-    UserInterface::Icon icon = UserInterface::Icon::None;
-};
-
 struct RecordSheetResult {
     bool written = false;  ///< outputPath holds the new record sheet
     /// True once the export got past the template check: the caller then
     /// remembers that an export has run.
     bool ran = false;
-    std::vector<RecordSheetMessage> messages;
+    /// Messages for the caller to show, in order.
+    std::vector<Message> messages;
     /// When set, the caller opens this file with the desktop's viewer.
     std::string showPath;
 };
@@ -62,6 +57,14 @@ struct RecordSheetResult {
 /// File" / "Tip" and nothing is written; any other failure is a message that
 /// names the file and the fault, and nothing is written either.
 RecordSheetResult exportRecordSheet(const RecordSheetRequest& request);
+
+/// The export command: reads the project's image when there is one (at most
+/// the largest flash), fills the application folder's template with the
+/// project and the local time now, writes <project file>.xlsx, and tells the
+/// export's messages through `messenger`. `exportedBefore` as in the
+/// request. Returns what the export did.
+RecordSheetResult exportProject(const Project& project, const AppPaths& paths, Messenger& messenger,
+                                bool exportedBefore);
 
 /// The record sheet of a project: projectFilePath + ".xlsx".
 std::string recordSheetPath(const std::string& projectFilePath);

@@ -11,6 +11,9 @@ constexpr int kLibraryCapacity = 510;  ///< entries of the sound table
 constexpr int kKeyFunctionCount = 15;
 constexpr int kFlashSizeCount = 5;  ///< "4M", "2M", "1M", "512K", "256K"
 
+/// The largest flash the chip takes: 4M (32 Mbit).
+inline constexpr std::uint64_t kLargestFlashBytes = 4194304;
+
 /// The address step the sound table assumes for each converted 10 ms silence.
 inline constexpr int kHeaderSize = 68;
 

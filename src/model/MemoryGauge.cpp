@@ -33,7 +33,6 @@ MemoryGauge computeMemoryGauge(const CSoundList& library, int sizeIndex) {
 }
 
 namespace {
-constexpr std::uint64_t kLargestFlashBytes = 4194304;
 constexpr std::uint64_t kSoundDataOffset = 0x17FF0;
 constexpr std::uint64_t kElementHeaderBytes = 26;
 constexpr std::uint64_t kBlockBytes = 42;
