@@ -55,6 +55,7 @@ Done loadMusic(Project& project, const std::string& path, std::optional<int> rat
     const std::string target = soundPath(project.soundFolder, targetName);
     if (samePath(target, path))
         return failure("Cannot save to the source file!", MessageIcon::None);
+    if (Done room = makeRoomFor(project, targetName); !room) return room;
     const ConversionResult converted = convertToMonoWav(path, target, *rate);
     if (!converted.ok) {
         return failure("The background music cannot be converted: " + converted.error);

@@ -1,16 +1,13 @@
 #include "commands/Library.h"
 
-#include <filesystem>
-
 #include "audio/AudioLayer.h"
+#include "commands/EditHistory.h"
 #include "commands/SoundFiles.h"
 #include "model/MemoryGauge.h"
 #include "model/SamplingRates.h"
 #include "model/Settings.h"
 
 namespace zadaravod {
-namespace fs = std::filesystem;
-
 namespace {
 
 bool libraryFull(const Project& project) {
@@ -82,6 +79,10 @@ Result<bool> importOne(Project& project, Messenger& messenger, const std::string
         return false;
     }
     if (libraryFull(project)) return stop(wavName ? "Sound Library full!" : "Sound Library Full!");
+    if (Done room = makeRoomFor(project, targetName); !room) {
+        messenger.tell(room.error());
+        return false;
+    }
     const ConversionResult converted = convertToMonoWav(source, target, targetRate);
     if (!converted.ok) {
         skip(messenger, converted.error);
@@ -142,10 +143,9 @@ Result<int> removeSound(Project& project, Messenger& messenger, int index) {
                          (entries == 1 ? " playlist entry that played it."
                                        : " playlist entries that played it."));
     }
-    const std::string path = soundPath(project.soundFolder, removed.name);
-    std::error_code ec;
-    fs::remove(path, ec);
-    if (ec) return failure("Cannot delete " + path + ": " + ec.message());
+    if (const Result<std::string> retired = retireSoundFile(project, removed.name); !retired) {
+        return retired.error();
+    }
     return entries;
 }
 

@@ -30,6 +30,8 @@ ProjectFiles::ProjectFiles(Messenger& messenger, AppPaths paths, ProjectView* vi
     project_.flashSize.sizeIndex = 0;
 }
 
+ProjectFiles::~ProjectFiles() { history_.end(); }
+
 void ProjectFiles::setView(ProjectView* view) { view_ = view ? view : &defaultView_; }
 
 Done ProjectFiles::save() {
@@ -53,6 +55,7 @@ void ProjectFiles::leaveProject() {
     project_.projectOpen = false;
     project_.projectFilePath.clear();
     project_.soundFolder.clear();
+    history_.end();
     lock_.release();
 }
 
@@ -65,6 +68,7 @@ Done ProjectFiles::create(std::string path) {
     // No project is open from here on, nor after a refusal: the window still
     // shows the old content, but nothing can be edited.
     project_.projectOpen = false;
+    history_.end();
     lock_.release();
     view_->refreshCommandState(false);
 
@@ -115,6 +119,7 @@ Done ProjectFiles::create(std::string path) {
     view_->refillViews();
     project_.projectFilePath = created.projectFilePath;
     project_.soundFolder = soundFolder;
+    history_.start(project_);
     view_->refreshCommandState(true);
     refreshModeCaption();
     return {};
@@ -175,6 +180,7 @@ Done ProjectFiles::load(const std::string& file) {
 
     const int sizeIndex = loaded.project.flashSize.sizeIndex;
     project_.flashSize.sizeIndex = sizeIndex;
+    history_.start(project_);
     view_->selectFlashSize(sizeIndex);
     view_->refillViews();
     view_->refreshCommandState(true);
@@ -196,6 +202,8 @@ Result<std::string> ProjectFiles::saveAs(const std::string& parentFolder, Messen
     FolderCopyHooks hooks;
     hooks.askOverwrite = [](const std::string&) { return OverwriteAnswer::YesToAll; };
     hooks.progress = [&](int done, int total) { return messenger.progress(done, total); };
+    // What undo keeps is no part of the project.
+    hooks.skip = [](const std::string& relative) { return relative == kHoldingFolderName; };
     const std::string error = copyFolderTree(folder, parentFolder, hooks);
     if (error == kCopyStopped) return fileError("The copy was stopped; it is incomplete.");
     if (!error.empty()) return fileError(error);
@@ -246,6 +254,7 @@ bool shown(const Done& result, Messenger& messenger) {
 bool ProjectFiles::newProject(UserInterface& ui) {
     if (!shown(saveBeforeLeaving(), ui)) return false;
     project_.projectOpen = false;
+    history_.end();
     lock_.release();
     view_->refreshCommandState(false);
     const auto chosen = ui.chooseSaveFile({kProjectFilter, "winproj", {}, {}});

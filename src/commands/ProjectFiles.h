@@ -3,6 +3,7 @@
 #include <chrono>
 #include <string>
 
+#include "commands/EditHistory.h"
 #include "commands/Result.h"
 #include "commands/UserInterface.h"
 #include "io/AppPaths.h"
@@ -49,6 +50,10 @@ class ProjectFiles {
     static constexpr const char* kProjectFilter = "Project Files(*.winproj)|*.winproj||";
 
     ProjectFiles(Messenger& messenger, AppPaths paths, ProjectView* view = nullptr);
+    /// Ends the edit history (its undo folder goes) without saving.
+    ~ProjectFiles();
+    ProjectFiles(const ProjectFiles&) = delete;
+    ProjectFiles& operator=(const ProjectFiles&) = delete;
 
     Project& project() { return project_; }
     const Project& project() const { return project_; }
@@ -56,6 +61,9 @@ class ProjectFiles {
     ProjectView& view() { return *view_; }
     void setView(ProjectView* view);
     const std::string& title() const { return title_; }
+    /// The undo and redo history of the open project; it starts when a
+    /// project is opened or created and ends when it is left.
+    EditHistory& history() { return history_; }
 
     // --- entry points ------------------------------------------------------
 
@@ -118,6 +126,7 @@ class ProjectFiles {
     ProjectView defaultView_;
     ProjectView* view_;
     Project project_;
+    EditHistory history_;
     std::string title_ = kStartTitle;
     ProjectLock lock_;
     std::chrono::milliseconds lockWait_ = ProjectLock::kDefaultWait;

@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "audio/AudioLayer.h"
+#include "commands/EditHistory.h"
 #include "format/Utf8.h"
 #include "io/FileOperation.h"
 #include "model/ProjectFile.h"
@@ -77,7 +78,22 @@ std::string unusableName(const std::string& name) {
     return {};
 }
 
+Done makeRoomFor(const Project& project, const std::string& name, const std::string& source) {
+    const std::string path = soundPath(project.soundFolder, name);
+    std::error_code ec;
+    // A folder in the way stays where it is, and the writer says it cannot
+    // replace it; a file about to be copied onto itself stays too.
+    if (fs::is_directory(fs::symlink_status(path, ec))) return {};
+    if (!source.empty() && samePath(source, path)) return {};
+    const Result<std::string> retired = retireSoundFile(project, name);
+    if (!retired) return retired.error();
+    return {};
+}
+
 Done copyIntoSoundFolder(const std::string& source, const Project& project) {
+    // A file of that name (one no record names) is kept aside, so that undo
+    // can bring it back.
+    if (Done room = makeRoomFor(project, fileNameOf(source), source); !room) return room;
     CFileOperation operation;
     operation.overwrite = true;
     if (!operation.copy(source, project.soundFolder)) {
@@ -87,15 +103,9 @@ Done copyIntoSoundFolder(const std::string& source, const Project& project) {
 }
 
 bool deleteSoundFile(const Project& project, const std::string& name, Messenger& messenger) {
-    const std::string path = soundPath(project.soundFolder, name);
-    std::error_code ec;
-    fs::remove(path, ec);
-    if (ec) {
-        messenger.message("Cannot delete " + path + ": " + ec.message(), kAppCaption,
-                          MessageIcon::Error);
-        return false;
-    }
-    return true;
+    const Result<std::string> retired = retireSoundFile(project, name);
+    if (!retired) messenger.tell(retired.error());
+    return retired.ok();
 }
 
 }  // namespace zadaravod

@@ -35,12 +35,17 @@ Done checkSoundFolder(const Project& project);
 /// UTF-8, or not a plain file name).
 std::string unusableName(const std::string& name);
 
+/// Moves a file of the sound folder named `name` out of the way (into the
+/// undo folder) before a new one is written under that name. A folder of
+/// that name, or the file `source` itself, is left in place.
+Done makeRoomFor(const Project& project, const std::string& name, const std::string& source = {});
 /// Copies `source` into the project's sound folder, replacing a file (or a
 /// link, never followed) of that name. Done, or the utility's error text in
 /// a box captioned "Error".
 Done copyIntoSoundFolder(const std::string& source, const Project& project);
-/// Deletes the sound folder's file `name`; a file already gone is no error.
-/// A failure is told and returns false.
+/// Takes the sound folder's file `name` away (into the undo folder, see
+/// retireSoundFile); a file already gone is no error. A failure is told and
+/// returns false.
 bool deleteSoundFile(const Project& project, const std::string& name, Messenger& messenger);
 
 }  // namespace zadaravod

@@ -44,10 +44,20 @@ std::string copyFolderTree(const std::string& source, const std::string& destina
     const fs::path from = fs::weakly_canonical(source, ec);
     const fs::path to = target.path;
 
+    // An entry the caller leaves out, with all it holds.
+    auto skipped = [&](fs::recursive_directory_iterator& it) {
+        if (!hooks.skip) return false;
+        std::error_code e;
+        if (!hooks.skip(fs::relative(it->path(), from, e).generic_string())) return false;
+        if (it->is_directory(e)) it.disable_recursion_pending();
+        return true;
+    };
+
     // Count the files first, for the progress display.
     int total = 0;
     for (auto it = fs::recursive_directory_iterator(from, ec);
          !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
+        if (skipped(it)) continue;
         if (!it->is_symlink(ec) && it->is_regular_file(ec)) ++total;
     }
     if (ec) return "Cannot read " + source + ": " + ec.message();
@@ -74,6 +84,7 @@ std::string copyFolderTree(const std::string& source, const std::string& destina
     if (hooks.progress && !hooks.progress(0, total)) return kCopyStopped;
     for (auto it = fs::recursive_directory_iterator(from, ec);
          !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
+        if (skipped(it)) continue;
         const fs::path relative = fs::relative(it->path(), from, ec);
         if (ec) break;
         const fs::path target = to / relative;

@@ -8,12 +8,15 @@ namespace zadaravod {
 /// What the folder copy asks before it overwrites an existing file or folder.
 enum class OverwriteAnswer { Yes, YesToAll, No, Cancel };
 
-/// The callbacks of copyFolderTree(); either may be empty.
+/// The callbacks of copyFolderTree(); any may be empty.
 struct FolderCopyHooks {
     /// Asked once per existing target entry until YesToAll; empty = Cancel.
     std::function<OverwriteAnswer(const std::string& target)> askOverwrite;
     /// Files copied so far and in all; false stops the copy.
     std::function<bool(int done, int total)> progress;
+    /// True for an entry (a path relative to the source, "/"-separated) that
+    /// stays behind with everything in it.
+    std::function<bool(const std::string& relative)> skip;
 };
 
 /// Where copyFolderTree() puts the copy of `source`: destinationParent/<the

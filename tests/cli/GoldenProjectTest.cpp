@@ -16,7 +16,7 @@ namespace {
 namespace fs = std::filesystem;
 
 class GoldenProject : public ::testing::TestWithParam<std::string> {
-protected:
+  protected:
     fs::path data() const { return fs::path(ZADARAVOD_SOURCE_DIR) / "tests/data" / GetParam(); }
 };
 
