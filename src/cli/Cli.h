@@ -64,7 +64,7 @@ class Session {
 
 // Each group of commands registers itself on the application. The callbacks
 // run after parsing and set session.exitCode.
-void addProjectCommands(CLI::App& app, Session& session);  // new, info
+void addProjectCommands(CLI::App& app, Session& session);  // new, info, check
 void addImageCommands(CLI::App& app, Session& session);    // build, inspect
 void addAudioCommands(CLI::App& app,
                       Session& session);  // import, remove, clear-library, music, convert

@@ -6,6 +6,7 @@
 #include <iostream>
 
 #include "cli/Cli.h"
+#include "commands/ProjectCheck.h"
 #include "commands/ProjectFiles.h"
 #include "format/ImageFormat.h"
 #include "model/MemoryGauge.h"
@@ -144,6 +145,28 @@ void printProject(std::ostream& out, const Project& p) {
     for (const CSound& s : p.backgroundMusic) printSoundRow(out, row++, s);
 }
 
+nlohmann::json findingsJson(const Project& p, const std::vector<Finding>& findings) {
+    nlohmann::json list = nlohmann::json::array();
+    auto number = [](int n) { return n < 0 ? nlohmann::json() : nlohmann::json(n); };
+    for (const Finding& f : findings) {
+        list.push_back({{"severity", severityName(f.severity)},
+                        {"kind", f.kind},
+                        {"place", f.place},
+                        {"text", f.text},
+                        {"action", f.action},
+                        {"list", number(f.list)},
+                        {"entry", number(f.entry < 0 ? -1 : f.entry + 1)},
+                        {"key", number(f.key)},
+                        {"sound", number(f.sound < 0 ? -1 : f.sound + 1)}});
+    }
+    return {{"version", 1},
+            {"projectFile", p.projectFilePath},
+            {"errors", countOf(findings, Severity::Error)},
+            {"warnings", countOf(findings, Severity::Warning)},
+            {"hints", countOf(findings, Severity::Hint)},
+            {"findings", list}};
+}
+
 }  // namespace
 
 void addProjectCommands(CLI::App& app, Session& session) {
@@ -177,6 +200,28 @@ void addProjectCommands(CLI::App& app, Session& session) {
         } else {
             printProject(std::cout, *project);
         }
+    });
+
+    auto* cmdCheck = app.add_subcommand(
+        "check", "Check a project for what would make the device behave unexpectedly");
+    static std::string checkProjectPath;
+    static bool checkJson = false;
+    cmdCheck->add_option("project", checkProjectPath, "Project folder or project file")->required();
+    cmdCheck->add_flag("--json", checkJson, "Print one JSON document");
+    cmdCheck->footer(
+        "Exit status 1 when an error is found (the build or the device would fail), 0 when "
+        "there are only warnings and hints.");
+    cmdCheck->callback([&session] {
+        const std::optional<Project> project = session.read(checkProjectPath);
+        if (!project) return;
+        const std::vector<Finding> findings = checkProject(*project);
+        if (checkJson) {
+            std::cout << findingsJson(*project, findings).dump(2) << '\n';
+        } else {
+            for (const Finding& f : findings) std::cout << findingLine(f) << '\n';
+            std::cout << findingsSummary(findings) << '\n';
+        }
+        if (hasErrors(findings)) session.exitCode = kExitRefused;
     });
 }
 

@@ -10,26 +10,46 @@ namespace fs = std::filesystem;
 
 const char* editKindName(EditKind kind) {
     switch (kind) {
-        case EditKind::InsertSound: return "Insert sound";
-        case EditKind::InsertSilence: return "Insert silence";
-        case EditKind::AppendSound: return "Add sound to list";
-        case EditKind::DeleteEntry: return "Delete entry";
-        case EditKind::ClearList: return "Clear list";
-        case EditKind::ClearAllLists: return "Clear all lists";
-        case EditKind::ReplaceEntry: return "Replace entry";
-        case EditKind::MoveEntry: return "Move entry";
-        case EditKind::ImportSounds: return "Load sounds";
-        case EditKind::DeleteSound: return "Delete sound";
-        case EditKind::ClearLibrary: return "Clear library";
-        case EditKind::ProcessSound: return "Process sound";
-        case EditKind::SpeakText: return "Speak text";
-        case EditKind::LoadMusic: return "Load music";
-        case EditKind::ClearMusic: return "Clear music";
-        case EditKind::Options: return "Options";
-        case EditKind::KeyFunctions: return "Key functions";
-        case EditKind::KeyLists: return "Key lists";
-        case EditKind::ControlMode: return "Control mode";
-        case EditKind::FlashSize: return "Flash size";
+        case EditKind::InsertSound:
+            return "Insert sound";
+        case EditKind::InsertSilence:
+            return "Insert silence";
+        case EditKind::AppendSound:
+            return "Add sound to list";
+        case EditKind::DeleteEntry:
+            return "Delete entry";
+        case EditKind::ClearList:
+            return "Clear list";
+        case EditKind::ClearAllLists:
+            return "Clear all lists";
+        case EditKind::ReplaceEntry:
+            return "Replace entry";
+        case EditKind::MoveEntry:
+            return "Move entry";
+        case EditKind::ImportSounds:
+            return "Load sounds";
+        case EditKind::DeleteSound:
+            return "Delete sound";
+        case EditKind::ClearLibrary:
+            return "Clear library";
+        case EditKind::ProcessSound:
+            return "Process sound";
+        case EditKind::SpeakText:
+            return "Speak text";
+        case EditKind::LoadMusic:
+            return "Load music";
+        case EditKind::ClearMusic:
+            return "Clear music";
+        case EditKind::Options:
+            return "Options";
+        case EditKind::KeyFunctions:
+            return "Key functions";
+        case EditKind::KeyLists:
+            return "Key lists";
+        case EditKind::ControlMode:
+            return "Control mode";
+        case EditKind::FlashSize:
+            return "Flash size";
     }
     return "Edit";
 }
@@ -191,9 +211,9 @@ std::string freeHoldingName(const std::string& holding, const std::string& name)
 
 /// Moves each of `names` still in the sound folder into the holding folder;
 /// returns where each went (names already gone are left out).
-Result<std::map<std::string, std::string>> parkFiles(Moves& moves, const std::string& holding,
-                                                     const std::string& soundFolder,
-                                                     const std::map<std::string, std::string>& names) {
+Result<std::map<std::string, std::string>> parkFiles(
+    Moves& moves, const std::string& holding, const std::string& soundFolder,
+    const std::map<std::string, std::string>& names) {
     std::map<std::string, std::string> parked;
     for (const auto& entry : names) {
         const std::string path = soundPath(soundFolder, entry.first);

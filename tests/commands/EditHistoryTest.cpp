@@ -75,7 +75,9 @@ TEST_F(EditHistoryTest, EveryKindOfEditUndoesToTheStartAndRedoesToTheEnd) {
     states.push_back(snapshot());
 
     auto ok = [](const auto& result) { EXPECT_TRUE(result.ok()); };
-    step(EditKind::ImportSounds, [&] { ok(importSounds(project(), ui, {src("a.wav"), src("b.wav")})); });
+    step(EditKind::ImportSounds, [&] {
+        ok(importSounds(project(), ui, {src("a.wav"), src("b.wav")}));
+    });
     step(EditKind::InsertSound, [&] { ok(lists.insertSound(0, std::nullopt)); });
     step(EditKind::InsertSilence, [&] { ok(lists.insertSilence(300, 0)); });
     step(EditKind::AppendSound, [&] { ok(lists.appendLibrarySound(1)); });
@@ -230,7 +232,8 @@ TEST_F(EditHistoryTest, AFileInTheWayOfUndoIsLeftAloneAndEverythingMovedIsPutBac
     fs::remove(b);
     ASSERT_TRUE(history().undo(project()).ok());
     EXPECT_EQ(project().library.count(), 2U);
-    EXPECT_EQ(test::readFile(soundPath(project().soundFolder, "b.wav")), test::readFile(src("b.wav")));
+    EXPECT_EQ(test::readFile(soundPath(project().soundFolder, "b.wav")),
+              test::readFile(src("b.wav")));
 }
 
 TEST_F(EditHistoryTest, TheUndoFolderLastsUntilTheProjectIsLeftAndStaysOutOfCopies) {
