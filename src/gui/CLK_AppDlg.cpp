@@ -175,7 +175,7 @@ void CLK_AppDlg::selectFlashSize(int index) {
 
 void CLK_AppDlg::setBackgroundMusicViewEnabled(bool enabled) {
     w_.musicView->setEnabled(enabled);
-    w_.musicView->setCommandsEnabled(enabled);
+    commandState_->setMusicCommandsEnabled(enabled);
 }
 
 void CLK_AppDlg::checkModeItem(int controlMode) {

@@ -60,6 +60,10 @@ void CommandState::playlistViewRefilled() {
     targets_.action(cmd::kExcel)->setEnabled(excelEnabled());
 }
 
+void CommandState::setMusicCommandsEnabled(bool enabled) {
+    targets_.musicView->setCommandsEnabled(enabled);
+}
+
 bool CommandState::excelEnabled() const {
     if (!projectCommands_ || playlistRefilled_) return false;
     std::error_code ec;

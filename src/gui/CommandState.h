@@ -43,6 +43,10 @@ class CommandState {
     /// it again while the image file exists.
     void playlistViewRefilled();
 
+    /// The options dialog was accepted: the background music view's commands
+    /// follow `enabled` (the mode chosen there) until the next refresh.
+    void setMusicCommandsEnabled(bool enabled);
+
   private:
     bool excelEnabled() const;
 
