@@ -1,46 +1,38 @@
 #pragma once
 
 #include <QMainWindow>
-#include <QUrl>
 #include <atomic>
 #include <functional>
-#include <map>
 #include <memory>
 
 #include "commands/Handoff.h"
-#include "commands/ProjectFiles.h"
 #include "commands/Playlists.h"
-#include "commands/Settings.h"
+#include "commands/ProjectFiles.h"
+#include "commands/Result.h"
+#include "gui/CommandTable.h"
+#include "gui/MainWindowBuilder.h"
 #include "gui/QtUserInterface.h"
 
-class QAction;
-class QComboBox;
-class QLabel;
-class QLineEdit;
-class QListWidget;
-class QMenu;
-class QProgressBar;
-class QPushButton;
 class QTimer;
-class QToolBar;
 
 namespace zadaravod {
 
-class CListCtrl;
-class CListCtrl_Backgroundmusic;
-class CListCtrl_Playlist;
-class CListCtrl_Snd_Lib;
 class CMenuTipManager;
-class ListSpin;
+class CommandState;
 
-/// The editor's main window. It owns the open project (through the Editor),
-/// shows it in the three list views and the memory gauge, and routes every
-/// menu, toolbar, accelerator, context menu and control command to the flow
-/// that handles it. The window itself decides nothing about the project: the
-/// flows do, and the window refills its views from the model afterwards.
+/// The editor's main window. It owns the open project (through the
+/// ProjectFiles editor), shows it in the three list views and the memory
+/// gauge, and routes every menu, toolbar, accelerator, context menu and
+/// control command through its command table to the flow that handles it.
+/// The window itself decides nothing about the project: the flows do, and
+/// the window refills its views from the model afterwards.
+///
+/// Its parts: MainWindowBuilder.cpp makes the widgets, MainWindowCommands.cpp
+/// says what each command and control does, CommandState decides what is
+/// enabled; this file holds the project, the views and the window events.
 class CLK_AppDlg : public QMainWindow, public ProjectView {
     Q_OBJECT
-public:
+  public:
     /// `paths` names the application folder with the fixed files.
     explicit CLK_AppDlg(AppPaths paths, QWidget* parent = nullptr);
     ~CLK_AppDlg() override;
@@ -59,12 +51,14 @@ public:
     /// Routes command `id` as if its menu item, button or key was used. A
     /// grayed command does nothing. Returns false for an unknown id.
     bool runCommand(int id);
+    /// What each command does and refreshes (read-only, for tests).
+    const CommandTable& commandTable() const { return commands_; }
 
     // ProjectView: what the project commands ask of the window.
     void setTitle(const std::string& title) override;
     /// The command-state refresh: the one place that enables or grays the
     /// project commands, the toolbar buttons, the controls and the views'
-    /// context-menu flags.
+    /// context-menu flags (CommandState), then the mode caption.
     void refreshCommandState(bool withProject) override;
     void refillViews() override;
     void clearViews() override;
@@ -103,33 +97,33 @@ public:
     bool toolbarVisible() const { return toolbarVisible_; }
     bool statusBarVisible() const { return statusBarVisible_; }
 
-    CListCtrl_Snd_Lib* libraryView() const { return libraryView_; }
-    CListCtrl_Playlist* playlistView() const { return playlistView_; }
-    CListCtrl_Backgroundmusic* musicView() const { return musicView_; }
-    QComboBox* listCombo() const { return listCombo_; }
-    QListWidget* listBox() const { return listBox_; }
-    QComboBox* flashCombo() const { return flashCombo_; }
-    QLabel* lengthPane() const { return lengthPane_; }
-    QLabel* usagePane() const { return usagePane_; }
-    QLineEdit* modeCaption() const { return modeCaption_; }
-    QToolBar* toolBar() const { return toolBar_; }
-    QProgressBar* progressBar() const { return progressBar_; }
+    CListCtrl_Snd_Lib* libraryView() const { return w_.libraryView; }
+    CListCtrl_Playlist* playlistView() const { return w_.playlistView; }
+    CListCtrl_Backgroundmusic* musicView() const { return w_.musicView; }
+    QComboBox* listCombo() const { return w_.listCombo; }
+    QListWidget* listBox() const { return w_.listBox; }
+    QComboBox* flashCombo() const { return w_.flashCombo; }
+    QLabel* lengthPane() const { return w_.lengthPane; }
+    QLabel* usagePane() const { return w_.usagePane; }
+    QLineEdit* modeCaption() const { return w_.modeCaption; }
+    QToolBar* toolBar() const { return w_.toolBar; }
+    QProgressBar* progressBar() const { return w_.progressBar; }
     CMenuTipManager* menuTips() const { return menuTips_.get(); }
 
-protected:
+  protected:
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
-private:
-    QAction* makeAction(int id, const QString& text, const QKeySequence& key = {});
-    void createActions();
-    void createMenus();
-    void createToolBar();
-    void createControls();
-    void createStatusBar();
+  private:
+    // MainWindowCommands.cpp: the command table, the controls' notifications
+    // and the handlers that open the window's own dialogs.
+    void addCommands();
     void connectControls();
+    /// Runs command `id` from the table, then applies its refreshes.
     void route(int id);
-
+    /// The one place where a command's refreshes are applied, in the order
+    /// of the Refresh bits.
+    void applyRefreshes(Refreshes refreshes);
     /// Switches the current list to `n` in the combo, the list box and the
     /// playlist editor, then rebuilds the playlist view.
     void switchList(int n);
@@ -138,39 +132,26 @@ private:
     void showAbout();
     void openHelp();
     void stopPlayback();
-    void buildImageCommand();
     void optionsDialog();
     void keySetupDialog(int controlMode);
     void equationDialog();
-    void afterPlaylistEdit();
     /// Shows a command's refusal (unless it has nothing to say); true when
     /// the command succeeded.
     template <typename T>
-    bool showRefusal(const Result<T>& result);
+    bool showRefusal(const Result<T>& result) {
+        if (!result && !result.error().text.empty()) ui_.tell(result.error());
+        return result.ok();
+    }
 
     QtUserInterface ui_;
     std::unique_ptr<ProjectFiles> editor_;
     std::unique_ptr<PlaylistEditor> playlists_;
-    std::map<int, QAction*> actions_;
+    MainWindowWidgets w_;
+    std::unique_ptr<CommandState> commandState_;
+    CommandTable commands_;
     std::unique_ptr<CMenuTipManager> menuTips_;
     std::unique_ptr<Launcher> defaultLauncher_;
     Launcher* launcher_ = nullptr;
-
-    QToolBar* toolBar_ = nullptr;
-    QMenu* languageMenu_ = nullptr;
-    CListCtrl_Snd_Lib* libraryView_ = nullptr;
-    CListCtrl_Playlist* playlistView_ = nullptr;
-    CListCtrl_Backgroundmusic* musicView_ = nullptr;
-    QProgressBar* progressBar_ = nullptr;
-    QPushButton* plusButton_ = nullptr;
-    QPushButton* minusButton_ = nullptr;
-    QComboBox* listCombo_ = nullptr;
-    QComboBox* flashCombo_ = nullptr;
-    ListSpin* listSpin_ = nullptr;
-    QListWidget* listBox_ = nullptr;
-    QLineEdit* modeCaption_ = nullptr;
-    QLabel* lengthPane_ = nullptr;
-    QLabel* usagePane_ = nullptr;
     QTimer* timer_ = nullptr;
 
     bool toolbarVisible_ = true;

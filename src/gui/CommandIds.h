@@ -5,6 +5,8 @@
 // action's objectName is "action_<id>" and every control's "control_<id>", so
 // tests and other code find them by id.
 
+#include "format/ChipConstants.h"
+
 namespace zadaravod::cmd {
 
 // File menu.
@@ -29,9 +31,9 @@ inline constexpr int kModeMatrix = 32813;     ///< "Матрица 3x8", mode 3
 inline constexpr int kModeMp3 = 32834;        ///< mode 2
 
 // Actions menu and the toolbar twins.
-inline constexpr int kBuild = 32780;          ///< "Собрать образ (BIN)", F4
-inline constexpr int kOptions = 32781;        ///< "Конфигурация кодека"
-inline constexpr int kKeySetup = 32802;       ///< "Настройка ключевого режима"
+inline constexpr int kBuild = 32780;     ///< "Собрать образ (BIN)", F4
+inline constexpr int kOptions = 32781;   ///< "Конфигурация кодека"
+inline constexpr int kKeySetup = 32802;  ///< "Настройка ключевого режима"
 inline constexpr int kEquationSetup = 32803;  ///< "Настройки выравнивания"
 inline constexpr int kDownload = 32782;       ///< "Загрузить в устройство", F5
 inline constexpr int kChooseImage = 32809;    ///< no menu item; choose an image file
@@ -73,6 +75,23 @@ inline constexpr int kPlaylistDelete = 32795;
 inline constexpr int kPlaylistClear = 32796;
 inline constexpr int kPlaylistClearAll = 32848;
 inline constexpr int kPlaylistPlay = 32797;
+
+/// A mode command and the control mode it sets.
+struct ModeCommand {
+    int id;
+    int controlMode;
+};
+inline constexpr ModeCommand kModeCommands[] = {
+    {kModeOneLine, zadaravod::kModeOneLine},   {kModeThreeLine, zadaravod::kModeThreeLine},
+    {kModeMp3, zadaravod::kModeMp3},           {kModeMatrix, zadaravod::kModeMatrix},
+    {kModeParallel, zadaravod::kModeParallel}, {kModeKey, zadaravod::kModeKey}};
+
+/// The commands that have an action (a menu item or a key) but no handler in
+/// the window, so using them does nothing: "Английский" has none, and the
+/// three play commands and the spreadsheet export are not routed from the
+/// window.
+inline constexpr int kWithoutHandler[] = {kEnglish, kExcel, kLibraryPlay, kMusicPlay,
+                                          kPlaylistPlay};
 
 }  // namespace zadaravod::cmd
 

@@ -11,27 +11,6 @@ int equationEditId(int key) {
 
 std::string equationKeyLabel(int key) { return "Кл. " + std::to_string(key); }
 
-bool equationKeyEnabled(int controlMode, int key) {
-    if (key < 1 || key > kKeyCount) return false;
-    switch (controlMode) {
-        case 0:
-            return (key >= 1 && key <= 3) || (key >= 5 && key <= 10);
-        case 1:
-            return key == 1 || (key >= 5 && key <= 10);
-        case 2:
-            return key >= 7 && key <= 10;
-        case 3:
-            return true;
-        case 4:
-            return key == 1;
-        case 5:
-        case 6:
-            return key <= 10;
-        default:
-            return true;
-    }
-}
-
 std::string equationInitialText(std::int32_t number) { return std::to_string(number); }
 
 EquationUpdate equationEditUpdate(std::string_view text) {

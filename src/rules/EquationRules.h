@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "model/Settings.h"
+#include "rules/KeySetupRules.h"
 
 namespace zadaravod {
 
@@ -25,8 +26,11 @@ inline constexpr int kMaxList = kPlaylistCount - 1;  ///< 219
 int equationEditId(int key);
 /// The label of key `key`: "Кл. n".
 std::string equationKeyLabel(int key);
-/// Whether the edit of key `key` (1..24) can be edited in `controlMode`.
-bool equationKeyEnabled(int controlMode, int key);
+/// Whether the edit of key `key` (1..24) can be edited in `controlMode`
+/// (the playlist column of the shared table).
+inline bool equationKeyEnabled(int controlMode, int key) {
+    return keyEditableInMode(KeyDialog::Playlists, controlMode, key);
+}
 /// The initial text of an edit: the number written with "%d".
 std::string equationInitialText(std::int32_t number);
 

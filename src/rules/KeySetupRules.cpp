@@ -2,6 +2,34 @@
 
 namespace zadaravod {
 
+namespace {
+
+/// Keys first..last (1-based) as bits 0..23.
+constexpr std::uint32_t keys(int first, int last) {
+    std::uint32_t mask = 0;
+    for (int key = first; key <= last; ++key) mask |= 1u << (key - 1);
+    return mask;
+}
+constexpr std::uint32_t kAllKeys = keys(1, kKeyCount);
+
+/// The keys each dialog leaves editable, per control mode.
+struct ModeKeys {
+    int controlMode;
+    std::uint32_t functions;
+    std::uint32_t playlists;
+};
+constexpr ModeKeys kEditableKeys[] = {
+    {kModeOneLine, keys(1, 3) | keys(5, 10), keys(1, 3) | keys(5, 10)},
+    {kModeThreeLine, 0, keys(1, 1) | keys(5, 10)},
+    {kModeMp3, 0, keys(7, 10)},
+    {kModeMatrix, 0, kAllKeys},
+    {kModeParallel, keys(1, 1), keys(1, 1)},
+    {kModeExtended, keys(1, 10), keys(1, 10)},
+    {kModeKey, keys(1, 10), keys(1, 10)},
+};
+
+}  // namespace
+
 int keySetupListId(int key) {
     if (key < 1 || key > kKeyCount) return 0;
     return key == 1 ? 1003 : 1019 + key;
@@ -12,23 +40,15 @@ std::string keySetupLabel(int key) {
     return "Кл. " + std::to_string(key);
 }
 
-bool keySetupKeyEnabled(int controlMode, int key) {
+bool keyEditableInMode(KeyDialog dialog, int controlMode, int key) {
     if (key < 1 || key > kKeyCount) return false;
-    switch (controlMode) {
-        case 0:
-            return (key >= 1 && key <= 3) || (key >= 5 && key <= 10);
-        case 1:
-        case 2:
-        case 3:
-            return false;
-        case 4:
-            return key == 1;
-        case 5:
-        case 6:
-            return key <= 10;
-        default:
-            return true;
+    std::uint32_t editable = kAllKeys;
+    for (const ModeKeys& row : kEditableKeys) {
+        if (row.controlMode == controlMode) {
+            editable = dialog == KeyDialog::Functions ? row.functions : row.playlists;
+        }
     }
+    return (editable >> (key - 1)) & 1u;
 }
 
 int keySetupForcedEntry(int controlMode, int key) {

@@ -30,8 +30,21 @@ struct KeyListState {
     bool operator==(const KeyListState&) const = default;
 };
 
+/// The two dialogs that set something for each of the 24 keys. They enable
+/// the same keys per control mode except in modes 1 to 3, where the key
+/// function dialog enables none (the mode fixes what the keys do).
+enum class KeyDialog {
+    Functions,  ///< "Настройка ключевого режима": a function per key
+    Playlists,  ///< "Настройки выравнивания": a playlist number per key
+};
+/// Whether key `key` (1..24) can be edited in `controlMode` in `dialog`; a
+/// mode outside 0..6 leaves all 24 keys editable, a key outside 1..24 none.
+bool keyEditableInMode(KeyDialog dialog, int controlMode, int key);
+
 /// Whether the list of key `key` (1..24) can be edited in `controlMode`.
-bool keySetupKeyEnabled(int controlMode, int key);
+inline bool keySetupKeyEnabled(int controlMode, int key) {
+    return keyEditableInMode(KeyDialog::Functions, controlMode, key);
+}
 /// The entry forced into key `key`'s list in `controlMode`, or -1 when the
 /// list shows the key's own code. A forced entry changes only what is shown.
 int keySetupForcedEntry(int controlMode, int key);

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -15,8 +16,8 @@
 #include "gui/EquationSetupDlg.h"
 #include "gui/KeySetupDlg.h"
 #include "gui/OptionsDlg.h"
-#include "support/ScriptedUserInterface.h"
 #include "model/Settings.h"
+#include "support/ScriptedUserInterface.h"
 
 namespace zadaravod {
 namespace {
@@ -230,6 +231,73 @@ TEST_F(Dialogs, KeySetupCloseBoxKeepsAPickAndCancelCodeDiffers) {
     other.show();
     click(other.control(1081));
     EXPECT_EQ(other.result(), 1081);
+}
+
+/// The label whose buddy is `control`, or nullptr.
+QLabel* labelOf(const QWidget& dialog, const QWidget* control) {
+    for (QLabel* label : dialog.findChildren<QLabel*>()) {
+        if (label->buddy() == control) return label;
+    }
+    return nullptr;
+}
+
+/// Both 24-key dialogs: each key's label beside its control, three columns
+/// of eight in key order, the controls named by their template ids, and the
+/// two buttons with their captions, the default one first.
+void expectKeyGrid(KeyGridDialog& dlg, int (*controlId)(int), std::string (*label)(int),
+                   const char* okCaption, int okId, int cancelId) {
+    dlg.resize(900, 500);
+    dlg.show();
+    for (int key = 1; key <= kKeyCount; ++key) {
+        QWidget* control = dlg.keyControl(key);
+        ASSERT_NE(control, nullptr) << key;
+        EXPECT_EQ(dlg.control(controlId(key)), control) << key;
+        EXPECT_EQ(control->objectName(), QStringLiteral("control%1").arg(controlId(key)));
+        QLabel* text = labelOf(dlg, control);
+        ASSERT_NE(text, nullptr) << key;
+        EXPECT_EQ(text->text(), QString::fromStdString(label(key)));
+        EXPECT_LT(text->geometry().right(), control->geometry().left()) << key;
+        EXPECT_EQ(text->geometry().center().y(), control->geometry().center().y()) << key;
+        if (key % 8 != 1) {  // below the key before it, in the same column
+            const QRect above = dlg.keyControl(key - 1)->geometry();
+            EXPECT_EQ(control->geometry().left(), above.left()) << key;
+            EXPECT_GT(control->geometry().top(), above.bottom()) << key;
+        } else if (key > 1) {  // a new column, level with the first key
+            EXPECT_GT(control->geometry().left(), dlg.keyControl(key - 8)->geometry().right());
+            EXPECT_EQ(control->geometry().top(), dlg.keyControl(1)->geometry().top());
+        }
+    }
+    auto* ok = as<QPushButton>(dlg.control(okId));
+    auto* cancel = as<QPushButton>(dlg.control(cancelId));
+    ASSERT_TRUE(ok && cancel);
+    EXPECT_EQ(ok->text(), QString::fromUtf8(okCaption));
+    EXPECT_TRUE(ok->isDefault());
+    EXPECT_EQ(cancel->text(), QString::fromUtf8("Отмена"));
+    EXPECT_LT(ok->geometry().right(), cancel->geometry().left());
+    EXPECT_GT(ok->geometry().top(), dlg.keyControl(8)->geometry().bottom());
+    EXPECT_EQ(dlg.keyControl(0), nullptr);
+    EXPECT_EQ(dlg.keyControl(25), nullptr);
+    EXPECT_EQ(dlg.control(1), nullptr);
+}
+
+TEST_F(Dialogs, BothKeyGridsHoldTheirTemplates) {
+    CKeySetupDlg keys;
+    expectKeyGrid(keys, keySetupListId, keySetupLabel, "OK", 1080, 1081);
+    EXPECT_EQ(keys.objectName(), QStringLiteral("keySetupDlg"));
+    EXPECT_TRUE(keys.findChildren<QLineEdit*>().isEmpty());
+
+    CEquationSetupDlg lists;
+    expectKeyGrid(lists, equationEditId, equationKeyLabel, "ОК", 1082, 1083);
+    EXPECT_EQ(lists.objectName(), QStringLiteral("equationSetupDlg"));
+    EXPECT_TRUE(lists.findChildren<QComboBox*>().isEmpty());
+    // Only the key-to-playlist dialog names the range, left of its buttons.
+    QLabel* range = nullptr;
+    for (QLabel* l : lists.findChildren<QLabel*>()) {
+        if (l->text() == QString::fromUtf8("Диапазон : 0 - 219")) range = l;
+    }
+    ASSERT_NE(range, nullptr);
+    EXPECT_LT(range->geometry().right(), lists.control(1082)->geometry().left());
+    EXPECT_EQ(keys.findChildren<QLabel*>().size(), kKeyCount);
 }
 
 TEST_F(Dialogs, EquationTyping220ShowsErrorAndResets) {

@@ -168,6 +168,47 @@ TEST(EquationRules, ModeOneEnablesDifferentKeysThanTheKeyDialog) {
     EXPECT_EQ(enabledKeys(equationKeyEnabled, -1).size(), 24u);
 }
 
+TEST(KeyEnablingTable, BothDialogsPerModeAndKeysOutsideTheGrid) {
+    const std::vector<int> none;
+    const std::vector<int> oneToTen{1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
+    std::vector<int> all;
+    for (int key = 1; key <= kKeyCount; ++key) all.push_back(key);
+    const auto editable = [](KeyDialog dialog, int mode) {
+        std::vector<int> keys;
+        for (int key = 1; key <= kKeyCount; ++key) {
+            if (keyEditableInMode(dialog, mode, key)) keys.push_back(key);
+        }
+        return keys;
+    };
+    struct Expected {
+        int mode;
+        std::vector<int> functions;
+        std::vector<int> playlists;
+    };
+    const Expected table[] = {
+        {0, {1, 2, 3, 5, 6, 7, 8, 9, 10}, {1, 2, 3, 5, 6, 7, 8, 9, 10}},
+        {1, none, {1, 5, 6, 7, 8, 9, 10}},
+        {2, none, {7, 8, 9, 10}},
+        {3, none, all},
+        {4, {1}, {1}},
+        {5, oneToTen, oneToTen},
+        {6, oneToTen, oneToTen},
+        {7, all, all},
+        {-1, all, all},
+    };
+    for (const Expected& e : table) {
+        EXPECT_EQ(editable(KeyDialog::Functions, e.mode), e.functions) << "mode " << e.mode;
+        EXPECT_EQ(editable(KeyDialog::Playlists, e.mode), e.playlists) << "mode " << e.mode;
+    }
+    for (KeyDialog dialog : {KeyDialog::Functions, KeyDialog::Playlists}) {
+        for (int mode : {0, 9}) {
+            EXPECT_FALSE(keyEditableInMode(dialog, mode, 0));
+            EXPECT_FALSE(keyEditableInMode(dialog, mode, kKeyCount + 1));
+            EXPECT_FALSE(keyEditableInMode(dialog, mode, -1));
+        }
+    }
+}
+
 TEST(EquationRules, UpdateRule) {
     EXPECT_EQ(equationEditUpdate("219"), (EquationUpdate{219, false, ""}));
     EXPECT_EQ(equationEditUpdate("220"), (EquationUpdate{0, true, "0"}));

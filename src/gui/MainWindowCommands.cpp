@@ -1,0 +1,234 @@
+// What the main window's commands and controls do: the command table (each
+// command's handler and the views it refreshes), the one place where those
+// refreshes are applied, the controls' notifications, and the handlers that
+// open the window's own dialogs.
+
+#include <QAction>
+#include <QComboBox>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QUrl>
+
+#include "commands/BackgroundMusic.h"
+#include "commands/Build.h"
+#include "commands/Conversion.h"
+#include "commands/Library.h"
+#include "commands/Settings.h"
+#include "gui/AboutDlg.h"
+#include "gui/CLK_AppDlg.h"
+#include "gui/CommandIds.h"
+#include "gui/EquationSetupDlg.h"
+#include "gui/KeySetupDlg.h"
+#include "gui/OptionsDlg.h"
+#include "rules/Silence.h"
+
+namespace zadaravod {
+
+void CLK_AppDlg::addCommands() {
+    CommandTable& t = commands_;
+    const auto selectedEntry = [this] { return w_.playlistView->firstSelectedRow(); };
+
+    // Project files and the window.
+    t.add({cmd::kNew, cmd::kToolNew}, kRefreshNothing, [this] { editor_->newProject(ui_); });
+    t.add({cmd::kOpen, cmd::kToolOpen}, kRefreshNothing, [this] { editor_->openProject(ui_); });
+    t.add({cmd::kSave}, kRefreshNothing, [this] { showRefusal(editor_->save()); });
+    t.add({cmd::kSaveAs}, kRefreshNothing, [this] { editor_->saveAsProject(ui_); });
+    t.add({cmd::kCloseProject}, kRefreshNothing, [this] { showRefusal(editor_->close()); });
+    t.add({cmd::kExit}, kRefreshNothing, [this] { close(); });
+    t.add({cmd::kViewToolbar}, kRefreshNothing, [this] { toggleToolbar(); });
+    t.add({cmd::kViewStatusBar}, kRefreshNothing, [this] { toggleStatusBar(); });
+    for (const cmd::ModeCommand& m : cmd::kModeCommands) {
+        t.add({m.id}, kRefreshNothing,
+              [this, mode = m.controlMode] { editor_->setControlMode(mode); });
+    }
+
+    // Help and the outside programs.
+    t.add({cmd::kAbout, cmd::kAboutAlt}, kRefreshNothing, [this] { showAbout(); });
+    t.add({cmd::kHelp, cmd::kToolHelp}, kRefreshNothing, [this] { openHelp(); });
+    t.add({cmd::kDownload, cmd::kToolDownload}, kRefreshNothing,
+          [this] { startDownloadUtility(editor_->paths(), project(), *launcher_, ui_); });
+    t.add({cmd::kChooseImage}, kRefreshNothing, [this] { chooseImageFile(project(), ui_); });
+    t.add({cmd::kCompanion}, kRefreshNothing,
+          [this] { startCompanion(editor_->paths(), *launcher_); });
+    t.add({cmd::kConvert}, kRefreshNothing, [this] { runConversionTool(ui_); });
+
+    // The image and the settings. A new image enables "Excel".
+    t.add({cmd::kBuild, cmd::kToolBuild}, kRefreshCommandState,
+          [this] { showRefusal(buildImage(project(), editor_->paths(), ui_)); });
+    t.add({cmd::kOptions, cmd::kToolOptions}, kRefreshNothing, [this] { optionsDialog(); });
+    t.add({cmd::kKeySetup}, kRefreshNothing,
+          [this] { keySetupDialog(project().options.controlMode); });
+    t.add({cmd::kEquationSetup}, kRefreshNothing, [this] { equationDialog(); });
+
+    // The library and the background music. A failed file removal has taken
+    // the record all the same, so the views are refilled whatever the result.
+    t.add({cmd::kLibraryLoad}, kRefreshLibrary, [this] { loadLibrarySounds(project(), ui_); });
+    t.add({cmd::kLibraryDelete}, kRefreshLibrary | kRefreshPlaylist,
+          [this] { deleteLibrarySound(project(), ui_, w_.libraryView->firstSelectedRow()); });
+    t.add({cmd::kLibraryClear}, kRefreshLibrary | kRefreshPlaylist,
+          [this] { clearLibrary(project(), ui_); });
+    t.add({cmd::kMusicLoad}, kRefreshMusic | kRefreshLibrary,
+          [this] { loadBackgroundMusic(project(), ui_); });
+    t.add({cmd::kMusicClear}, kRefreshMusic | kRefreshLibrary,
+          [this] { clearBackgroundMusic(project()); });
+
+    // The current playlist. An insertion rebuilds the playlist view and the
+    // library view, also when nothing was inserted; a refused deletion
+    // leaves the view as it is (and "Excel" as it was).
+    t.add({cmd::kInsertTrack}, kRefreshPlaylist | kRefreshLibrary,
+          [this, selectedEntry] { playlists_->insertTrack(ui_, selectedEntry()); });
+    t.add({cmd::kInsertSilence}, kRefreshPlaylist | kRefreshLibrary,
+          [this, selectedEntry] { playlists_->insertFreeSilence(ui_, selectedEntry()); });
+    for (const FixedSilence& s : kFixedSilences) {
+        t.add({s.commandId}, kRefreshPlaylist | kRefreshLibrary,
+              [this, selectedEntry, ms = s.durationMs] {
+                  showRefusal(playlists_->insertSilence(ms, selectedEntry()));
+              });
+    }
+    t.addConditional(
+        {cmd::kPlaylistDelete}, kRefreshGauge, kRefreshPlaylist,
+        [this, selectedEntry] { return playlists_->deleteEntry(ui_, selectedEntry()); });
+    t.addConditional({cmd::kPlaylistClear}, kRefreshGauge, kRefreshPlaylist,
+                     [this] { return playlists_->clearList(ui_); });
+    t.addConditional({cmd::kPlaylistClearAll}, kRefreshGauge, kRefreshPlaylist,
+                     [this] { return playlists_->clearAllLists(ui_); });
+}
+
+void CLK_AppDlg::route(int id) {
+    commands_.run(id, [this](Refreshes refreshes) { applyRefreshes(refreshes); });
+}
+
+void CLK_AppDlg::applyRefreshes(Refreshes refreshes) {
+    if (refreshes & kRefreshLibrary) fillLibraryView();
+    if (refreshes & kRefreshPlaylist) fillPlaylistView();
+    if (refreshes & kRefreshMusic) fillBackgroundMusicView();
+    if (refreshes & kRefreshGauge) updateMemoryGauge();
+    if (refreshes & kRefreshCommandState) refreshCommandState(true);
+}
+
+void CLK_AppDlg::connectControls() {
+    connect(w_.listCombo, &QComboBox::currentIndexChanged, this, [this](int n) {
+        if (n >= 0) switchList(n);
+    });
+    connect(w_.listBox, &QListWidget::currentRowChanged, this, [this](int n) {
+        if (n >= 0) switchList(n);
+    });
+    connect(w_.listSpin, &ListSpin::stepped, this, [this](int delta) {
+        playlists_->stepSpin(delta);
+        switchList(playlists_->currentList());
+    });
+    connect(w_.plusButton, &QPushButton::clicked, this, [this] {
+        if (playlists_->stepPlus()) switchList(playlists_->currentList());
+    });
+    connect(w_.minusButton, &QPushButton::clicked, this, [this] {
+        if (playlists_->stepMinus()) switchList(playlists_->currentList());
+    });
+    connect(w_.flashCombo, &QComboBox::currentIndexChanged, this, [this](int index) {
+        updateMemoryGauge();
+        if (index >= 0) editor_->setFlashSize(index);
+    });
+
+    connect(w_.libraryView, &QAbstractItemView::activated, this, [this](const QModelIndex& index) {
+        if (!w_.libraryView->commandsEnabled() || !index.isValid()) return;
+        Refreshes refreshes = kRefreshGauge;
+        if (!project().library.empty()) {
+            showRefusal(playlists_->appendLibrarySound(index.row()));
+            refreshes |= kRefreshPlaylist;
+        }
+        applyRefreshes(refreshes);
+    });
+    connect(w_.playlistView, &QAbstractItemView::activated, this, [this](const QModelIndex&) {
+        if (!w_.playlistView->commandsEnabled()) return;
+        playlists_->replaceEntry(ui_, w_.playlistView->firstSelectedRow());
+        applyRefreshes(kRefreshPlaylist | kRefreshLibrary);
+    });
+    connect(w_.playlistView, &CListCtrl::librarySoundDropped, this, [this](int row) {
+        if (project().library.empty()) return;
+        showRefusal(playlists_->appendLibrarySound(row));
+        applyRefreshes(kRefreshPlaylist);
+    });
+    connect(w_.playlistView, &CListCtrl::entryMoved, this, [this](int from, int to) {
+        if (playlists_->moveEntry(from, to)) applyRefreshes(kRefreshPlaylist);
+    });
+    for (CListCtrl* view :
+         {static_cast<CListCtrl*>(w_.libraryView), static_cast<CListCtrl*>(w_.playlistView)}) {
+        connect(view, &CListCtrl::stopRequested, this, &CLK_AppDlg::stopPlayback);
+    }
+}
+
+void CLK_AppDlg::switchList(int n) {
+    playlists_->setCurrentList(n);
+    const int current = playlists_->currentList();
+    {
+        const QSignalBlocker blockCombo(w_.listCombo);
+        const QSignalBlocker blockBox(w_.listBox);
+        w_.listCombo->setCurrentIndex(current);
+        w_.listBox->setCurrentRow(current);
+    }
+    applyRefreshes(kRefreshPlaylist);
+}
+
+void CLK_AppDlg::toggleToolbar() {
+    toolbarVisible_ = !toolbarVisible_;
+    w_.toolBar->setVisible(toolbarVisible_);
+    w_.actions.at(cmd::kViewToolbar)->setChecked(toolbarVisible_);
+}
+
+void CLK_AppDlg::toggleStatusBar() {
+    statusBarVisible_ = !statusBarVisible_;
+    statusBar()->setVisible(statusBarVisible_);
+    w_.progressBar->setVisible(statusBarVisible_);
+    w_.actions.at(cmd::kViewStatusBar)->setChecked(statusBarVisible_);
+}
+
+void CLK_AppDlg::showAbout() {
+    CAboutDlg about(this);
+    connect(&about, &CAboutDlg::linkActivated, this, [this] { openHomePage(*launcher_); });
+    about.exec();
+}
+
+void CLK_AppDlg::openHelp() {
+    // No existence check and no message: the viewer reports a missing page.
+    const QString page = QString::fromStdString(editor_->paths().helpPath());
+    launcher_->openUrl(QUrl::fromLocalFile(page).toString().toStdString());
+}
+
+void CLK_AppDlg::stopPlayback() {
+    stopRequested = true;
+    refreshCommandState(true);
+}
+
+void CLK_AppDlg::optionsDialog() {
+    COptionsDlg dialog(this);
+    dialog.setUserInterface(&ui_);
+    dialog.setFromOptions(project().options);
+    connect(&dialog, &COptionsDlg::keySetupRequested, this,
+            [this](int mode) { keySetupDialog(mode); });
+    const int result = dialog.exec();
+    COptions chosen = project().options;
+    dialog.applyTo(chosen);
+    acceptOptionsDialog(*editor_, result, chosen);
+}
+
+void CLK_AppDlg::keySetupDialog(int controlMode) {
+    CKeySetupDlg dialog(this);
+    dialog.setKeyFunctions(project().keys.keyFunction);
+    dialog.setControlMode(controlMode);
+    const int result = dialog.exec();
+    acceptKeySetupDialog(*editor_, result, dialog.keyFunctions());
+}
+
+void CLK_AppDlg::equationDialog() {
+    CEquationSetupDlg dialog(this);
+    dialog.setUserInterface(&ui_);
+    dialog.setListOfKey(project().equation.listOfKey);
+    dialog.setControlMode(project().options.controlMode);
+    const int result = dialog.exec();
+    acceptEquationDialog(*editor_, result, dialog.listOfKey());
+}
+
+}  // namespace zadaravod
