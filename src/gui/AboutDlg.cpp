@@ -23,8 +23,8 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     auto* version = new QLabel(QStringLiteral("LARK40 ZadarAvod V1.6e for Linux"), this);
     version->setObjectName(QStringLiteral("aboutVersion"));
     layout->addWidget(version, 1, 1);
-    auto* link = new QLabel(QStringLiteral("<a href=\"home\">ZadarAvod developers</a> · GPL-3.0-or-later"),
-                            this);
+    auto* link = new QLabel(
+        QStringLiteral("<a href=\"home\">ZadarAvod developers</a> · GPL-3.0-or-later"), this);
     link->setObjectName(QStringLiteral("control_1097"));
     link->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
     link->setCursor(Qt::PointingHandCursor);

@@ -9,10 +9,10 @@ namespace zadaravod {
 /// maker's home page: clicking it emits linkActivated) and "OK".
 class CAboutDlg : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit CAboutDlg(QWidget* parent = nullptr);
 
-signals:
+  signals:
     void linkActivated();
 };
 

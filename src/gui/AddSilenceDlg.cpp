@@ -8,9 +8,9 @@
 #include <QMessageBox>
 #include <QPushButton>
 
-#include "rules/Silence.h"
-#include "rules/DialogResults.h"
 #include "commands/UserInterface.h"
+#include "rules/DialogResults.h"
+#include "rules/Silence.h"
 
 namespace zadaravod {
 

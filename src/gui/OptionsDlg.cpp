@@ -10,9 +10,9 @@
 #include <QVBoxLayout>
 #include <vector>
 
-#include "rules/DialogResults.h"
-#include "model/Settings.h"
 #include "commands/UserInterface.h"
+#include "model/Settings.h"
+#include "rules/DialogResults.h"
 
 namespace zadaravod {
 

@@ -11,8 +11,8 @@
 #include "gui/ConfirmDlg.h"
 #include "gui/SamplingDlg.h"
 #include "gui/SoundLibraryDlg.h"
-#include "rules/DialogResults.h"
 #include "io/AtomicFile.h"
+#include "rules/DialogResults.h"
 
 namespace zadaravod {
 namespace fs = std::filesystem;
@@ -21,7 +21,6 @@ namespace {
 
 QString q(const std::string& s) { return QString::fromStdString(s); }
 std::string s(const QString& q) { return q.toStdString(); }
-
 
 }  // namespace
 

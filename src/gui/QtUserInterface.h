@@ -15,8 +15,6 @@ namespace zadaravod {
 /// per description/pattern pair. A pattern list "*.a;*.b" becomes "*.a *.b".
 QString qtFileFilter(const std::string& classic);
 
-
-
 /// The user-interface seam with real Qt dialogs: message boxes with their
 /// caption and icon, the file dialogs with the classic filters and default
 /// extensions, the folder browser, yes/no questions, and the small dialogs

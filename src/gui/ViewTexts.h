@@ -9,7 +9,6 @@
 
 namespace zadaravod {
 
-
 // Every number below is written the same under any locale ("3.17", never
 // "3,17"; no digit grouping).
 

@@ -5,9 +5,9 @@
 #include <clocale>
 #include <string>
 
+#include "gui/CLK_AppApp.h"
 #include "support/DecimalCommaLocale.h"
 #include "support/WindowFixture.h"
-#include "gui/CLK_AppApp.h"
 
 namespace zadaravod::test {
 namespace {

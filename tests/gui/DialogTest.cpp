@@ -16,7 +16,6 @@
 #include <string>
 #include <vector>
 
-#include "support/QtTestApplication.h"
 #include "gui/AddSilenceDlg.h"
 #include "gui/ConfirmDlg.h"
 #include "gui/SamplingDlg.h"
@@ -24,12 +23,13 @@
 #include "rules/DialogResults.h"
 #include "rules/LibraryRows.h"
 #include "rules/SamplingRules.h"
+#include "support/QtTestApplication.h"
 
 namespace zadaravod {
 namespace {
 
 class DialogTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { test::ensureApplication(); }
 };
 

@@ -4,10 +4,10 @@
 #include <QPushButton>
 #include <QTreeWidget>
 
-#include "support/WhenShown.h"
-#include "support/WindowFixture.h"
 #include "gui/CommandIds.h"
 #include "gui/ListControls.h"
+#include "support/WhenShown.h"
+#include "support/WindowFixture.h"
 
 namespace zadaravod::test {
 namespace {

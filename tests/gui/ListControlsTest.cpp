@@ -8,9 +8,9 @@
 #include <QTest>
 #include <filesystem>
 
-#include "support/WindowFixture.h"
 #include "gui/CommandIds.h"
 #include "gui/ListControls.h"
+#include "support/WindowFixture.h"
 
 namespace zadaravod::test {
 namespace {

@@ -11,11 +11,11 @@
 #include <QLabel>
 #include <QTableWidget>
 
-#include "support/DecimalCommaLocale.h"
-#include "support/WindowFixture.h"
 #include "gui/ListControls.h"
 #include "gui/ViewTexts.h"
 #include "rules/NumberText.h"
+#include "support/DecimalCommaLocale.h"
+#include "support/WindowFixture.h"
 
 namespace zadaravod::test {
 namespace {

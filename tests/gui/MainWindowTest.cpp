@@ -16,10 +16,10 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "support/WindowFixture.h"
 #include "gui/CommandIds.h"
 #include "gui/ListControls.h"
 #include "gui/MenuTips.h"
+#include "support/WindowFixture.h"
 
 namespace zadaravod::test {
 namespace {

@@ -6,9 +6,9 @@
 #include <QMouseEvent>
 #include <QTest>
 
-#include "support/WindowFixture.h"
 #include "gui/CommandIds.h"
 #include "gui/MenuTips.h"
+#include "support/WindowFixture.h"
 
 namespace zadaravod::test {
 namespace {

@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "support/WindowFixture.h"
 #include "gui/CommandIds.h"
 #include "gui/ListControls.h"
+#include "support/WindowFixture.h"
 
 namespace zadaravod::test {
 namespace {

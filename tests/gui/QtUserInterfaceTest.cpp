@@ -8,8 +8,8 @@
 #include <QTimer>
 #include <filesystem>
 
-#include "support/WindowFixture.h"
 #include "gui/QtUserInterface.h"
+#include "support/WindowFixture.h"
 
 namespace zadaravod::test {
 namespace {

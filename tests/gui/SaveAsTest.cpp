@@ -9,11 +9,11 @@
 #include <QTest>
 #include <filesystem>
 
-#include "support/WhenShown.h"
-#include "support/WindowFixture.h"
 #include "gui/CommandIds.h"
 #include "gui/QtUserInterface.h"
 #include "io/FolderCopy.h"
+#include "support/WhenShown.h"
+#include "support/WindowFixture.h"
 
 namespace zadaravod::test {
 namespace {

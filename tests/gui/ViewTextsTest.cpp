@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "gui/CommandIds.h"
 #include "format/ImageFormat.h"
+#include "gui/CommandIds.h"
 #include "gui/ViewTexts.h"
 
 namespace zadaravod {
