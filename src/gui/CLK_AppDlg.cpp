@@ -19,6 +19,7 @@
 #include <QUrl>
 #include <utility>
 
+#include "audio/SdlPlayer.h"
 #include "gui/CommandIds.h"
 #include "gui/CommandState.h"
 #include "gui/ListControls.h"
@@ -69,6 +70,7 @@ CLK_AppDlg::CLK_AppDlg(AppPaths paths, QWidget* parent) : QMainWindow(parent), u
     setWindowTitle(QString::fromUtf8(ProjectFiles::kStartTitle));
     setWindowIcon(QIcon(QStringLiteral(":/icons/zadaravod.svg")));
     editor_ = std::make_unique<ProjectFiles>(ui_, std::move(paths), this);
+    setPlayer(std::make_unique<SdlPlayer>());
     playlists_ = std::make_unique<PlaylistEditor>(editor_->project(), ui_);
     defaultLauncher_ = std::make_unique<QtLauncher>();
     launcher_ = defaultLauncher_.get();
@@ -114,7 +116,18 @@ CLK_AppDlg::CLK_AppDlg(AppPaths paths, QWidget* parent) : QMainWindow(parent), u
     timer_->start(30);
 }
 
-CLK_AppDlg::~CLK_AppDlg() = default;
+CLK_AppDlg::~CLK_AppDlg() {
+    // The worker reports through queued calls to this window: it ends first.
+    if (playback_) playback_->stopAndJoin();
+}
+
+void CLK_AppDlg::setPlayer(std::unique_ptr<Player> player, PlaybackOptions options) {
+    if (playback_) playback_->stopAndJoin();
+    playback_.reset();
+    player_ = std::move(player);
+    if (options.converterPath.empty()) options.converterPath = editor_->paths().converterPath();
+    playback_ = std::make_unique<Playback>(*player_, playbackEvents(), std::move(options));
+}
 
 QAction* CLK_AppDlg::commandAction(int id) const {
     const auto it = w_.actions.find(id);
@@ -129,6 +142,7 @@ bool CLK_AppDlg::runCommand(int id) {
 }
 
 bool CLK_AppDlg::openProjectFile(const std::string& path) {
+    stopPlaybackAndWait();
     const Done opened = editor_->open(path);
     if (!opened) ui_.tell(opened.error());
     return opened.ok();
@@ -225,12 +239,8 @@ void CLK_AppDlg::updateMemoryGauge() {
 // --- timer, keys, close ----------------------------------------------------
 
 void CLK_AppDlg::onTimer() {
-    if (libraryChannelPlaying && libraryChannelPlaying()) {
-        idleTicks_ = 0;
-        return;
-    }
-    if (idleTicks_ >= 10 && playlistDone.exchange(false)) refreshCommandState(true);
-    if (idleTicks_ < 10) ++idleTicks_;
+    // The commands come back only as far as a project is open.
+    if (playback_->tick()) refreshCommandState(project().projectOpen);
 }
 
 void CLK_AppDlg::keyPressEvent(QKeyEvent* event) {
@@ -249,6 +259,7 @@ void CLK_AppDlg::keyPressEvent(QKeyEvent* event) {
 void CLK_AppDlg::closeEvent(QCloseEvent* event) {
     // A project that could not be saved keeps the window open, so nothing is
     // lost; the user was told why and can close the project or save a copy.
+    stopPlaybackAndWait();
     if (!showRefusal(editor_->exit())) {
         event->ignore();
         return;

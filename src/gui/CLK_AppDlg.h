@@ -1,11 +1,12 @@
 #pragma once
 
 #include <QMainWindow>
-#include <atomic>
 #include <functional>
 #include <memory>
 
+#include "audio/Player.h"
 #include "commands/Handoff.h"
+#include "commands/Playback.h"
 #include "commands/Playlists.h"
 #include "commands/ProjectFiles.h"
 #include "commands/Result.h"
@@ -78,16 +79,19 @@ class CLK_AppDlg : public QMainWindow, public ProjectView {
     /// Recomputes both status bar texts from the library and the flash size.
     void updateMemoryGauge();
 
-    /// One tick of the 30 ms playback watch.
+    /// One tick of the 30 ms playback watch: after a playlist ran to its end
+    /// and the player stayed silent for ten ticks, the commands come back.
     void onTimer();
-    int idleTicks() const { return idleTicks_; }
-    /// Set by a finished playlist playback; the timer then refreshes the
-    /// command state with a project.
-    std::atomic<bool> playlistDone{false};
-    std::atomic<bool> playerReady{false};
-    std::atomic<bool> stopRequested{false};
-    /// Whether the library playback channel plays; nothing plays by default.
-    std::function<bool()> libraryChannelPlaying = [] { return false; };
+    int idleTicks() const { return playback_->idleTicks(); }
+    /// Replaces the audio player (the window plays through SDL2 by default)
+    /// and the playback engine over it; whatever plays stops first. Tests
+    /// put a fake player here. The converter path is the application
+    /// folder's when `options` names none.
+    void setPlayer(std::unique_ptr<Player> player, PlaybackOptions options = {});
+    Playback& playback() { return *playback_; }
+    /// Whether "Как на микросхеме" is checked: sounds play as the chip will
+    /// play them, after the element codec.
+    bool playsAsChip() const;
     /// Starts the outside programs and opens the help page and the home
     /// page. Not owned; the default starts them for real (QProcess,
     /// QDesktopServices). Tests put a recording one here.
@@ -131,7 +135,16 @@ class CLK_AppDlg : public QMainWindow, public ProjectView {
     void toggleStatusBar();
     void showAbout();
     void openHelp();
+    /// Escape in a list view: stop whatever plays, commands back on.
     void stopPlayback();
+    /// Before the project is left or the window goes: stops playback and
+    /// waits for the worker, which then no longer reads anything of it.
+    void stopPlaybackAndWait();
+    void playLibrary();
+    void playPlaylist();
+    void playBackground();
+    /// The engine's results, carried to the window's thread by queued calls.
+    PlaybackEvents playbackEvents();
     void optionsDialog();
     void keySetupDialog(int controlMode);
     void equationDialog();
@@ -144,6 +157,9 @@ class CLK_AppDlg : public QMainWindow, public ProjectView {
     }
 
     QtUserInterface ui_;
+    std::unique_ptr<Player> player_;
+    /// Declared after the player it plays on, so it goes first.
+    std::unique_ptr<Playback> playback_;
     std::unique_ptr<ProjectFiles> editor_;
     std::unique_ptr<PlaylistEditor> playlists_;
     MainWindowWidgets w_;
@@ -156,7 +172,6 @@ class CLK_AppDlg : public QMainWindow, public ProjectView {
 
     bool toolbarVisible_ = true;
     bool statusBarVisible_ = true;
-    int idleTicks_ = 0;
 };
 
 }  // namespace zadaravod

@@ -76,6 +76,9 @@ inline constexpr int kPlaylistClear = 32796;
 inline constexpr int kPlaylistClearAll = 32848;
 inline constexpr int kPlaylistPlay = 32797;
 
+// Our own commands, beyond the original's ids.
+inline constexpr int kPlayAsChip = 33001;  ///< "Как на микросхеме", a check item of the Play menus
+
 /// A mode command and the control mode it sets.
 struct ModeCommand {
     int id;
@@ -88,10 +91,8 @@ inline constexpr ModeCommand kModeCommands[] = {
 
 /// The commands that have an action (a menu item or a key) but no handler in
 /// the window, so using them does nothing: "Английский" has none, and the
-/// three play commands and the spreadsheet export are not routed from the
-/// window.
-inline constexpr int kWithoutHandler[] = {kEnglish, kExcel, kLibraryPlay, kMusicPlay,
-                                          kPlaylistPlay};
+/// spreadsheet export is not routed from the window.
+inline constexpr int kWithoutHandler[] = {kEnglish, kExcel};
 
 }  // namespace zadaravod::cmd
 

@@ -201,6 +201,7 @@ void CListCtrl_Snd_Lib::fillMenu(QMenu& menu) const {
     menu.addAction(action(cmd::kLibraryClear));
     menu.addSeparator();
     menu.addAction(action(cmd::kLibraryPlay));
+    menu.addAction(action(cmd::kPlayAsChip));
 }
 
 std::vector<int> CListCtrl_Snd_Lib::flaggedCommands() const {
@@ -231,6 +232,7 @@ void CListCtrl_Playlist::fillMenu(QMenu& menu) const {
     menu.addAction(action(cmd::kPlaylistClearAll));
     menu.addSeparator();
     menu.addAction(action(cmd::kPlaylistPlay));
+    menu.addAction(action(cmd::kPlayAsChip));
 }
 
 std::vector<int> CListCtrl_Playlist::flaggedCommands() const {
@@ -303,6 +305,7 @@ void CListCtrl_Backgroundmusic::fillMenu(QMenu& menu) const {
     menu.addAction(action(cmd::kMusicClear));
     menu.addSeparator();
     menu.addAction(action(cmd::kMusicPlay));
+    menu.addAction(action(cmd::kPlayAsChip));
 }
 
 std::vector<int> CListCtrl_Backgroundmusic::flaggedCommands() const {

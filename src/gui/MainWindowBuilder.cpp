@@ -135,6 +135,11 @@ void Builder::createActions() {
     makeAction(cmd::kPlaylistClear, QStringLiteral("&Очистить"));
     makeAction(cmd::kPlaylistClearAll, QStringLiteral("Очистить &все"));
     makeAction(cmd::kPlaylistPlay, QStringLiteral("&Воспроизвести"));
+    // One check item, shown in the three Play menus: play what the chip
+    // will play. Off at start; the window keeps it, the project does not.
+    QAction* asChip = makeAction(cmd::kPlayAsChip, QStringLiteral("Как на &микросхеме"));
+    asChip->setCheckable(true);
+    asChip->setChecked(false);
     // The keys of the list views act on key release in the views themselves.
     for (int id :
          {cmd::kLibraryDelete, cmd::kLibraryPlay, cmd::kPlaylistDelete, cmd::kPlaylistPlay}) {

@@ -23,6 +23,7 @@
 #include "gui/CommandIds.h"
 #include "gui/EquationSetupDlg.h"
 #include "gui/KeySetupDlg.h"
+#include "gui/ListControls.h"
 #include "gui/OptionsDlg.h"
 #include "rules/Silence.h"
 
@@ -33,11 +34,21 @@ void CLK_AppDlg::addCommands() {
     const auto selectedEntry = [this] { return w_.playlistView->firstSelectedRow(); };
 
     // Project files and the window.
-    t.add({cmd::kNew, cmd::kToolNew}, kRefreshNothing, [this] { editor_->newProject(ui_); });
-    t.add({cmd::kOpen, cmd::kToolOpen}, kRefreshNothing, [this] { editor_->openProject(ui_); });
+    // Leaving the project stops playback and waits for its worker first.
+    t.add({cmd::kNew, cmd::kToolNew}, kRefreshNothing, [this] {
+        stopPlaybackAndWait();
+        editor_->newProject(ui_);
+    });
+    t.add({cmd::kOpen, cmd::kToolOpen}, kRefreshNothing, [this] {
+        stopPlaybackAndWait();
+        editor_->openProject(ui_);
+    });
     t.add({cmd::kSave}, kRefreshNothing, [this] { showRefusal(editor_->save()); });
     t.add({cmd::kSaveAs}, kRefreshNothing, [this] { editor_->saveAsProject(ui_); });
-    t.add({cmd::kCloseProject}, kRefreshNothing, [this] { showRefusal(editor_->close()); });
+    t.add({cmd::kCloseProject}, kRefreshNothing, [this] {
+        stopPlaybackAndWait();
+        showRefusal(editor_->close());
+    });
     t.add({cmd::kExit}, kRefreshNothing, [this] { close(); });
     t.add({cmd::kViewToolbar}, kRefreshNothing, [this] { toggleToolbar(); });
     t.add({cmd::kViewStatusBar}, kRefreshNothing, [this] { toggleStatusBar(); });
@@ -96,6 +107,15 @@ void CLK_AppDlg::addCommands() {
                      [this] { return playlists_->clearList(ui_); });
     t.addConditional({cmd::kPlaylistClearAll}, kRefreshGauge, kRefreshPlaylist,
                      [this] { return playlists_->clearAllLists(ui_); });
+
+    // Playback.
+    t.add({cmd::kLibraryPlay}, kRefreshNothing, [this] { playLibrary(); });
+    t.add({cmd::kPlaylistPlay}, kRefreshNothing, [this] { playPlaylist(); });
+    t.add({cmd::kMusicPlay}, kRefreshNothing, [this] { playBackground(); });
+    t.add({cmd::kPlayAsChip}, kRefreshNothing, [this] {
+        ui_.status(playsAsChip() ? "Sounds now play as the chip will play them."
+                                 : "Sounds now play as their files hold them.");
+    });
 }
 
 void CLK_AppDlg::route(int id) {
@@ -197,10 +217,58 @@ void CLK_AppDlg::openHelp() {
     launcher_->openUrl(QUrl::fromLocalFile(page).toString().toStdString());
 }
 
-void CLK_AppDlg::stopPlayback() {
-    stopRequested = true;
-    refreshCommandState(true);
+// --- playback ----------------------------------------------------------------
+
+PlaybackEvents CLK_AppDlg::playbackEvents() {
+    // Called on the worker: nothing here touches a widget directly.
+    PlaybackEvents events;
+    events.progress = [this](int position, int upper) {
+        QMetaObject::invokeMethod(
+            this,
+            [this, position, upper] {
+                w_.progressBar->setRange(0, upper);
+                w_.progressBar->setValue(position);
+            },
+            Qt::QueuedConnection);
+    };
+    events.message = [this](const std::string& text, const std::string& caption) {
+        QMetaObject::invokeMethod(
+            this, [this, text, caption] { ui_.message(text, caption, MessageIcon::None); },
+            Qt::QueuedConnection);
+    };
+    return events;
 }
+
+bool CLK_AppDlg::playsAsChip() const { return commandAction(cmd::kPlayAsChip)->isChecked(); }
+
+namespace {
+int selectedRow(const CListCtrl* view) { return view->firstSelectedRow().value_or(-1); }
+}  // namespace
+
+void CLK_AppDlg::playLibrary() {
+    playback_->playLibrary(project().library, selectedRow(w_.libraryView),
+                           playsAsChip() ? PlayMode::AsChip : PlayMode::File);
+}
+
+void CLK_AppDlg::playPlaylist() {
+    const CSoundList& list =
+        project().playlists[static_cast<std::size_t>(playlists_->currentList())];
+    const PlayOutcome outcome = playback_->playPlaylist(
+        list, selectedRow(w_.playlistView), playsAsChip() ? PlayMode::AsChip : PlayMode::File);
+    // The commands stay off until the list has played (the timer) or a stop.
+    if (outcome == PlayOutcome::Started) refreshCommandState(false);
+}
+
+void CLK_AppDlg::playBackground() {
+    playback_->playBackground(project().backgroundMusic, selectedRow(w_.musicView));
+}
+
+void CLK_AppDlg::stopPlayback() {
+    playback_->requestStop();
+    refreshCommandState(project().projectOpen);
+}
+
+void CLK_AppDlg::stopPlaybackAndWait() { playback_->stopAndJoin(); }
 
 void CLK_AppDlg::optionsDialog() {
     COptionsDlg dialog(this);

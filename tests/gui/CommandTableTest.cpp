@@ -185,11 +185,11 @@ TEST_F(WindowTest, ExcelFollowsTheImageFileAndTheLastRefill) {
     window->refreshCommandState(true);
     EXPECT_FALSE(excel->isEnabled());
 
+    window->listBox()->setCurrentRow(0);
     window->runCommand(cmd::kBuild);
     EXPECT_TRUE(excel->isEnabled());
-    window->refreshCommandState(false);  // as while a playlist plays
-    EXPECT_FALSE(excel->isEnabled());
-    window->playlistDone = true;
+    ASSERT_TRUE(playCurrentListToTheEnd());
+    EXPECT_FALSE(excel->isEnabled()) << "grayed while the list plays";
     for (int i = 0; i <= 10; ++i) window->onTimer();
     EXPECT_TRUE(excel->isEnabled());
     window->runCommand(cmd::kCloseProject);

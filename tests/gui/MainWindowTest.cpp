@@ -269,21 +269,23 @@ TEST_F(WindowTest, ViewTogglesHideAndShowTheBars) {
 
 TEST_F(WindowTest, TimerRefreshesTheCommandsAfterAPlaylistEnded) {
     newProject();
-    // What playback does while a playlist plays.
-    window->refreshCommandState(false);
-    ASSERT_FALSE(action(cmd::kSave)->isEnabled());
-    window->playlistDone = true;
-    for (int i = 0; i < 10; ++i) window->onTimer();
-    EXPECT_EQ(window->idleTicks(), 10);
-    EXPECT_FALSE(action(cmd::kSave)->isEnabled());  // not before ten idle ticks
-    window->onTimer();
+    addLibrarySound("a.wav", 8000, 200);
+    window->project().playlists[0].addTail(window->project().library.at(0));
+    window->fillPlaylistView();
+    ASSERT_TRUE(playCurrentListToTheEnd());
+    EXPECT_FALSE(action(cmd::kSave)->isEnabled()) << "off while the list plays";
+    int ticks = 0;
+    while (!action(cmd::kSave)->isEnabled() && ticks < 20) {
+        window->onTimer();
+        ++ticks;
+    }
     EXPECT_TRUE(action(cmd::kSave)->isEnabled());
-    EXPECT_FALSE(window->playlistDone);
+    EXPECT_LE(ticks, Playback::kIdleTicksNeeded + 1);
 
-    // A playing library channel holds the count at 0.
-    window->libraryChannelPlaying = [] { return true; };
-    window->onTimer();
-    EXPECT_EQ(window->idleTicks(), 0);
+    // Without a project the tick gives back no project command.
+    window->runCommand(cmd::kCloseProject);
+    for (int i = 0; i < 20; ++i) window->onTimer();
+    EXPECT_FALSE(action(cmd::kSave)->isEnabled());
 }
 
 TEST_F(WindowTest, ToolbarTooltipsAndMenuTips) {

@@ -1,8 +1,12 @@
 #include "support/WindowFixture.h"
 
+#include <chrono>
 #include <cmath>
 #include <cstdint>
+#include <thread>
 
+#include "gui/CommandIds.h"
+#include "gui/ListControls.h"
 #include "io/AppPaths.h"
 #include "support/QtTestApplication.h"
 
@@ -13,6 +17,9 @@ void WindowTest::SetUp() {
     window = std::make_unique<CLK_AppDlg>(AppPaths::ofFolder(appDir()));
     window->userInterface().setTestAnswers(&scripted);
     window->setLauncher(&launcher);
+    auto fake = std::make_unique<FakePlayer>();
+    player = fake.get();
+    window->setPlayer(std::move(fake));
 }
 
 void WindowTest::TearDown() {
@@ -26,6 +33,18 @@ void WindowTest::newProject(const std::string& name) {
     ASSERT_TRUE(action(57600)->isEnabled());
     action(57600)->trigger();
     ASSERT_TRUE(window->project().projectOpen) << ::testing::PrintToString(scripted.texts());
+}
+
+bool WindowTest::playCurrentListToTheEnd() {
+    for (int i = 0; i < Playback::kIdleTicksNeeded; ++i) window->onTimer();
+    window->playlistView()->selectRow(0);
+    window->commandAction(cmd::kPlaylistPlay)->trigger();
+    if (!window->playback().busy()) return false;
+    while (window->playback().busy()) {
+        player->finish();
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
 }
 
 std::string makeWav(int rate, int ms) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "gui/CLK_AppDlg.h"
+#include "support/FakePlayer.h"
 #include "support/QtTestApplication.h"
 #include "support/ScriptedUserInterface.h"
 #include "support/TempDir.h"
@@ -34,8 +35,9 @@ class RecordingLauncher : public Launcher {
     }
 };
 
-/// A main window whose dialogs are answered by `scripted` and whose launches
-/// are recorded, with a temporary folder for projects.
+/// A main window whose dialogs are answered by `scripted`, whose launches
+/// are recorded and whose player is a fake, with a temporary folder for
+/// projects.
 class WindowTest : public ::testing::Test {
   protected:
     void SetUp() override;
@@ -47,9 +49,15 @@ class WindowTest : public ::testing::Test {
     /// adds its record to the library (as the import would).
     void addLibrarySound(const std::string& name, int rate, int ms);
     QAction* action(int id) const { return window->commandAction(id); }
+    /// Waits out the idle ticks a play needs, plays the current list from
+    /// its first entry and lets it run to its end (the fake player finishes
+    /// every sound at once). False when the play did not start.
+    bool playCurrentListToTheEnd();
 
     ScriptedUserInterface scripted;
     RecordingLauncher launcher;
+    /// The window's player: it plays nothing aloud (owned by the window).
+    FakePlayer* player = nullptr;
     TempDir dir;
     std::unique_ptr<CLK_AppDlg> window;
 };
