@@ -145,6 +145,9 @@ class CLK_AppDlg : public QMainWindow, public ProjectView {
     void playBackground();
     /// The engine's results, carried to the window's thread by queued calls.
     PlaybackEvents playbackEvents();
+    /// "Excel": the record sheet beside the project file; from the second
+    /// export of a run on, the written sheet is shown.
+    void exportRecordSheet();
     void optionsDialog();
     void keySetupDialog(int controlMode);
     void equationDialog();
@@ -172,6 +175,8 @@ class CLK_AppDlg : public QMainWindow, public ProjectView {
 
     bool toolbarVisible_ = true;
     bool statusBarVisible_ = true;
+    /// An export has run since the window opened.
+    bool recordSheetExported_ = false;
 };
 
 }  // namespace zadaravod

@@ -90,9 +90,8 @@ inline constexpr ModeCommand kModeCommands[] = {
     {kModeParallel, zadaravod::kModeParallel}, {kModeKey, zadaravod::kModeKey}};
 
 /// The commands that have an action (a menu item or a key) but no handler in
-/// the window, so using them does nothing: "Английский" has none, and the
-/// spreadsheet export is not routed from the window.
-inline constexpr int kWithoutHandler[] = {kEnglish, kExcel};
+/// the window, so using them does nothing: "Английский" has none.
+inline constexpr int kWithoutHandler[] = {kEnglish};
 
 }  // namespace zadaravod::cmd
 

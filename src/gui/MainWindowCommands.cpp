@@ -16,6 +16,7 @@
 #include "commands/BackgroundMusic.h"
 #include "commands/Build.h"
 #include "commands/Conversion.h"
+#include "commands/Export.h"
 #include "commands/Library.h"
 #include "commands/Settings.h"
 #include "gui/AboutDlg.h"
@@ -66,6 +67,7 @@ void CLK_AppDlg::addCommands() {
     t.add({cmd::kCompanion}, kRefreshNothing,
           [this] { startCompanion(editor_->paths(), *launcher_); });
     t.add({cmd::kConvert}, kRefreshNothing, [this] { runConversionTool(ui_); });
+    t.add({cmd::kExcel}, kRefreshNothing, [this] { exportRecordSheet(); });
 
     // The image and the settings. A new image enables "Excel".
     t.add({cmd::kBuild, cmd::kToolBuild}, kRefreshCommandState,
@@ -269,6 +271,23 @@ void CLK_AppDlg::stopPlayback() {
 }
 
 void CLK_AppDlg::stopPlaybackAndWait() { playback_->stopAndJoin(); }
+
+void CLK_AppDlg::exportRecordSheet() {
+    const RecordSheetResult result =
+        exportProject(project(), editor_->paths(), ui_, recordSheetExported_);
+    if (result.ran) recordSheetExported_ = true;
+    if (!result.showPath.empty()) {
+        const std::string url =
+            QUrl::fromLocalFile(QString::fromStdString(result.showPath)).toString().toStdString();
+        if (!launcher_->openUrl(url)) {
+            ui_.message("No program could be started to show " + result.showPath +
+                            ". Open it with your spreadsheet program.",
+                        kAppCaption, MessageIcon::Warning);
+        }
+    } else if (result.written) {
+        ui_.status("The record sheet was written to " + recordSheetPath(project().projectFilePath));
+    }
+}
 
 void CLK_AppDlg::optionsDialog() {
     COptionsDlg dialog(this);

@@ -459,5 +459,21 @@ TEST_F(WindowTest, ResizingStretchesThePlaylistAndKeepsTheLibraryWidth) {
     EXPECT_EQ(window->flashCombo()->width(), flash.width());
 }
 
+TEST_F(WindowTest, ExcelWritesTheRecordSheetAndShowsItFromTheSecondExportOn) {
+    newProject();
+    addLibrarySound("a.wav", 8000, 300);
+    window->project().playlists[0].addTail(window->project().library.at(0));
+    window->runCommand(cmd::kBuild);
+    ASSERT_TRUE(action(cmd::kExcel)->isEnabled());
+    const std::string sheet = window->project().projectFilePath + ".xlsx";
+
+    window->runCommand(cmd::kExcel);
+    EXPECT_TRUE(std::filesystem::is_regular_file(sheet));
+    EXPECT_TRUE(launcher.urls.empty()) << "the first export only writes";
+    window->runCommand(cmd::kExcel);
+    ASSERT_EQ(launcher.urls.size(), 1U);
+    EXPECT_EQ(launcher.urls[0], "file://" + sheet);
+}
+
 }  // namespace
 }  // namespace zadaravod::test
