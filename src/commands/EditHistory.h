@@ -37,6 +37,7 @@ enum class EditKind {
     KeyLists,
     ControlMode,
     FlashSize,
+    ImageFile,
 };
 
 /// The English name of an edit kind ("Insert silence").

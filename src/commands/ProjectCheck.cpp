@@ -392,4 +392,39 @@ std::string findingLine(const Finding& finding) {
            finding.text + " " + finding.action;
 }
 
+bool UserInterface::reviewFindings(const std::vector<Finding>& findings, FindingsReview review) {
+    std::string text = findingsSummary(findings) + "\n";
+    for (const Finding& f : findings) text += "\n" + findingLine(f);
+    switch (review) {
+        case FindingsReview::ShowOnly:
+            message(text, kAppCaption, MessageIcon::Information);
+            return false;
+        case FindingsReview::Stops:
+            message(text + "\n\nMend the errors, then try again.", kAppCaption, MessageIcon::Error);
+            return false;
+        case FindingsReview::MayContinue:
+            return confirm(text + "\n\nGo on all the same?");
+    }
+    return false;
+}
+
+bool checkBeforeCommand(const Project& project, CheckPurpose purpose, UserInterface& ui) {
+    const std::vector<Finding> findings = checkProject(project, purpose);
+    if (hasErrors(findings)) {
+        ui.reviewFindings(findings, FindingsReview::Stops);
+        return false;
+    }
+    if (countOf(findings, Severity::Warning) == 0) return true;
+    return ui.reviewFindings(findings, FindingsReview::MayContinue);
+}
+
+void showProjectCheck(const Project& project, UserInterface& ui) {
+    const std::vector<Finding> findings = checkProject(project);
+    if (findings.empty()) {
+        ui.message(findingsSummary(findings), kAppCaption, MessageIcon::Information);
+        return;
+    }
+    ui.reviewFindings(findings, FindingsReview::ShowOnly);
+}
+
 }  // namespace zadaravod

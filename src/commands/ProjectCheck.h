@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "commands/UserInterface.h"
 #include "model/Project.h"
 
 namespace zadaravod {
@@ -51,5 +52,12 @@ int countOf(const std::vector<Finding>& findings, Severity severity);
 std::string findingsSummary(const std::vector<Finding>& findings);
 /// One finding as a line of text: "error: list 03H: ... — ...".
 std::string findingLine(const Finding& finding);
+
+/// The check before a command (Build, Download): true when it may run.
+/// Errors are shown and stop it; warnings (with any hints) are shown and the
+/// user decides; hints alone or nothing at all let it run unasked.
+bool checkBeforeCommand(const Project& project, CheckPurpose purpose, UserInterface& ui);
+/// "Проверить проект": every finding shown, or "No problems found.".
+void showProjectCheck(const Project& project, UserInterface& ui);
 
 }  // namespace zadaravod

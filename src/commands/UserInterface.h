@@ -9,6 +9,14 @@
 namespace zadaravod {
 
 class CSoundList;
+struct Finding;
+
+/// How the findings of a project check are shown.
+enum class FindingsReview {
+    ShowOnly,     ///< on demand: the user reads them, nothing else follows
+    MayContinue,  ///< before a command, warnings only: the user may go on
+    Stops,        ///< before a command, with an error: the command will not run
+};
 
 /// The caption of most message boxes.
 inline constexpr const char* kAppCaption = "LARK40 ZadarAvod";
@@ -89,6 +97,10 @@ class UserInterface : public Messenger {
     /// The sampling-rate dialog offering rates up to `rateLimit`: the chosen
     /// rate in Hz, or 0 when cancelled (never a rate of 0 otherwise).
     virtual int chooseSamplingRate(int rateLimit) = 0;
+    /// Shows what a project check found. True only for MayContinue when the
+    /// user chose to go on. The default lists the findings in a message (or
+    /// a yes/no question for MayContinue); the window shows a table.
+    virtual bool reviewFindings(const std::vector<Finding>& findings, FindingsReview review);
 };
 
 }  // namespace zadaravod

@@ -25,6 +25,7 @@
 #include "gui/ListControls.h"
 #include "gui/MenuTips.h"
 #include "gui/ViewTexts.h"
+#include "gui/WindowSettings.h"
 #include "model/MemoryGauge.h"
 #include "model/Settings.h"
 
@@ -87,6 +88,7 @@ CLK_AppDlg::CLK_AppDlg(AppPaths paths, QWidget* parent) : QMainWindow(parent), u
         .musicView = w_.musicView,
         .projectControls = {w_.listCombo, w_.flashCombo, w_.plusButton, w_.minusButton, w_.listBox,
                             w_.listSpin},
+        .history = &editor_->history(),
     };
     commandState_ = std::make_unique<CommandState>(project(), std::move(targets));
     addCommands();
@@ -94,6 +96,8 @@ CLK_AppDlg::CLK_AppDlg(AppPaths paths, QWidget* parent) : QMainWindow(parent), u
         connect(action, &QAction::triggered, this, [this, id = id] { route(id); });
     }
     connectControls();
+    recent_ = RecentProjects(storedRecentProjects());
+    fillRecentMenu();
 
     ui_.setStatusSink([this](const QString& text) { statusBar()->showMessage(text, 5000); });
     ui_.setProgressSink([this](int done, int total) {
@@ -145,6 +149,7 @@ bool CLK_AppDlg::openProjectFile(const std::string& path) {
     stopPlaybackAndWait();
     const Done opened = editor_->open(path);
     if (!opened) ui_.tell(opened.error());
+    if (opened) rememberOpenProject();
     return opened.ok();
 }
 

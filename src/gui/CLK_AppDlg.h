@@ -8,7 +8,9 @@
 #include "commands/Handoff.h"
 #include "commands/Playback.h"
 #include "commands/Playlists.h"
+#include "commands/ProjectCheck.h"
 #include "commands/ProjectFiles.h"
+#include "commands/RecentProjects.h"
 #include "commands/Result.h"
 #include "gui/CommandTable.h"
 #include "gui/MainWindowBuilder.h"
@@ -54,6 +56,10 @@ class CLK_AppDlg : public QMainWindow, public ProjectView {
     bool runCommand(int id);
     /// What each command does and refreshes (read-only, for tests).
     const CommandTable& commandTable() const { return commands_; }
+    /// The recent projects of "Последние проекты", newest first.
+    const RecentProjects& recentProjects() const { return recent_; }
+    /// Opens recent project `index` (0 = newest) as its menu item does.
+    bool openRecentProject(std::size_t index);
 
     // ProjectView: what the project commands ask of the window.
     void setTitle(const std::string& title) override;
@@ -145,6 +151,23 @@ class CLK_AppDlg : public QMainWindow, public ProjectView {
     void playBackground();
     /// The engine's results, carried to the window's thread by queued calls.
     PlaybackEvents playbackEvents();
+
+    // Undo and redo (MainWindowEdits.cpp).
+    /// Runs `change` as one edit of the history named `kind`; an edit inside
+    /// an edit (a dialog opened from a dialog) belongs to the outer one.
+    void edit(EditKind kind, const std::function<void()>& change);
+    /// The same for a change that says whether it changed something.
+    bool editIf(EditKind kind, const std::function<bool()>& change);
+    void undoEdit();
+    void redoEdit();
+    /// Shows the whole model again after an undo or redo: the mode's check
+    /// mark, caption and music view, the flash size, the three views.
+    void showWholeProject();
+    /// The project check before Build and Download; true when it may run.
+    bool checkedBefore(CheckPurpose purpose);
+    /// A project was opened or created: it goes to the top of the recent list.
+    void rememberOpenProject();
+    void fillRecentMenu();
     /// "Excel": the record sheet beside the project file; from the second
     /// export of a run on, the written sheet is shown.
     void exportRecordSheet();
@@ -177,6 +200,8 @@ class CLK_AppDlg : public QMainWindow, public ProjectView {
     bool statusBarVisible_ = true;
     /// An export has run since the window opened.
     bool recordSheetExported_ = false;
+    RecentProjects recent_;
+    int editDepth_ = 0;
 };
 
 }  // namespace zadaravod

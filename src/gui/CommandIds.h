@@ -38,10 +38,10 @@ inline constexpr int kEquationSetup = 32803;  ///< "Настройки выра�
 inline constexpr int kDownload = 32782;       ///< "Загрузить в устройство", F5
 inline constexpr int kChooseImage = 32809;    ///< no menu item; choose an image file
 inline constexpr int kConvert = 32814;        ///< no menu item; MP3/WMA to WAV
-inline constexpr int kCompanion = 32835;      ///< "Русский" in the grayed "&Язык"
-inline constexpr int kEnglish = 32836;        ///< "Английский"; no handler
-inline constexpr int kAbout = 32783;          ///< "О программе"
-inline constexpr int kHelp = 32784;           ///< "Помощь", F1
+inline constexpr int kCompanion = 32835;  ///< "Русский" of "&Язык": Russian, and the companion
+inline constexpr int kEnglish = 32836;  ///< "Английский" of "&Язык": English
+inline constexpr int kAbout = 32783;    ///< "О программе"
+inline constexpr int kHelp = 32784;     ///< "Помощь", F1
 inline constexpr int kAboutAlt = 32790;
 
 inline constexpr int kToolNew = 32785;
@@ -78,6 +78,9 @@ inline constexpr int kPlaylistPlay = 32797;
 
 // Our own commands, beyond the original's ids.
 inline constexpr int kPlayAsChip = 33001;  ///< "Как на микросхеме", a check item of the Play menus
+inline constexpr int kUndo = 33002;          ///< "Отменить", Ctrl+Z
+inline constexpr int kRedo = 33003;          ///< "Повторить", Ctrl+Shift+Z and Ctrl+Y
+inline constexpr int kCheckProject = 33004;  ///< "Проверить проект"
 
 /// A mode command and the control mode it sets.
 struct ModeCommand {

@@ -1,6 +1,7 @@
 #include "gui/CommandState.h"
 
 #include <QAction>
+#include <QObject>
 #include <filesystem>
 #include <utility>
 
@@ -52,7 +53,22 @@ bool CommandState::refresh(bool withProject) {
     targets_.action(cmd::kPlaylistClearAll)->setEnabled(true);
     for (int id : kToolsWithProject) targets_.action(id)->setEnabled(on);
     for (QWidget* control : targets_.projectControls) control->setEnabled(on);
+    historyChanged();
     return on;
+}
+
+void CommandState::historyChanged() {
+    const EditHistory* history = targets_.history;
+    QAction* undo = targets_.action(cmd::kUndo);
+    QAction* redo = targets_.action(cmd::kRedo);
+    const auto undoKind = history ? history->undoKind() : std::nullopt;
+    const auto redoKind = history ? history->redoKind() : std::nullopt;
+    undo->setEnabled(projectCommands_ && undoKind.has_value());
+    redo->setEnabled(projectCommands_ && redoKind.has_value());
+    undo->setText(undoKind ? QObject::tr("&Отменить: %1").arg(editCaption(*undoKind))
+                           : QObject::tr("&Отменить"));
+    redo->setText(redoKind ? QObject::tr("&Повторить: %1").arg(editCaption(*redoKind))
+                           : QObject::tr("&Повторить"));
 }
 
 void CommandState::playlistViewRefilled() {
@@ -68,6 +84,54 @@ bool CommandState::excelEnabled() const {
     if (!projectCommands_ || playlistRefilled_) return false;
     std::error_code ec;
     return std::filesystem::exists(project_.imagePath(), ec);
+}
+
+QString editCaption(EditKind kind) {
+    switch (kind) {
+        case EditKind::InsertSound:
+            return QObject::tr("вставка звука");
+        case EditKind::InsertSilence:
+            return QObject::tr("вставка тишины");
+        case EditKind::AppendSound:
+            return QObject::tr("добавление звука в список");
+        case EditKind::DeleteEntry:
+            return QObject::tr("удаление записи");
+        case EditKind::ClearList:
+            return QObject::tr("очистка списка");
+        case EditKind::ClearAllLists:
+            return QObject::tr("очистка всех списков");
+        case EditKind::ReplaceEntry:
+            return QObject::tr("замена записи");
+        case EditKind::MoveEntry:
+            return QObject::tr("перемещение записи");
+        case EditKind::ImportSounds:
+            return QObject::tr("загрузка звуков");
+        case EditKind::DeleteSound:
+            return QObject::tr("удаление звука");
+        case EditKind::ClearLibrary:
+            return QObject::tr("очистка библиотеки");
+        case EditKind::ProcessSound:
+            return QObject::tr("обработка звука");
+        case EditKind::SpeakText:
+            return QObject::tr("синтез речи");
+        case EditKind::LoadMusic:
+            return QObject::tr("загрузка фоновой музыки");
+        case EditKind::ClearMusic:
+            return QObject::tr("очистка фоновой музыки");
+        case EditKind::Options:
+            return QObject::tr("конфигурация кодека");
+        case EditKind::KeyFunctions:
+            return QObject::tr("функции клавиш");
+        case EditKind::KeyLists:
+            return QObject::tr("списки клавиш");
+        case EditKind::ControlMode:
+            return QObject::tr("режим управления");
+        case EditKind::FlashSize:
+            return QObject::tr("размер флеш-памяти");
+        case EditKind::ImageFile:
+            return QObject::tr("выбор образа");
+    }
+    return QObject::tr("изменение");
 }
 
 }  // namespace zadaravod

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QString>
 #include <vector>
 
+#include "commands/EditHistory.h"
 #include "gui/ListControls.h"
 
 class QWidget;
@@ -24,6 +26,8 @@ class CommandState {
         CListCtrl* musicView = nullptr;
         /// Enabled exactly while the project commands are.
         std::vector<QWidget*> projectControls;
+        /// The open project's edit history (undo and redo follow it).
+        const EditHistory* history = nullptr;
     };
 
     /// `project` is read at each refresh and must outlive this object.
@@ -47,6 +51,11 @@ class CommandState {
     /// follow `enabled` (the mode chosen there) until the next refresh.
     void setMusicCommandsEnabled(bool enabled);
 
+    /// An edit, an undo or a redo changed the history: undo and redo are
+    /// enabled while the project commands are and there is a step to take,
+    /// and name that step ("Отменить: вставка тишины").
+    void historyChanged();
+
   private:
     bool excelEnabled() const;
 
@@ -55,5 +64,8 @@ class CommandState {
     bool projectCommands_ = false;   ///< what the last refresh decided
     bool playlistRefilled_ = false;  ///< since the last refresh
 };
+
+/// The window's name of an edit, for the undo and redo items.
+QString editCaption(EditKind kind);
 
 }  // namespace zadaravod

@@ -202,6 +202,9 @@ void CListCtrl_Snd_Lib::fillMenu(QMenu& menu) const {
     menu.addSeparator();
     menu.addAction(action(cmd::kLibraryPlay));
     menu.addAction(action(cmd::kPlayAsChip));
+    menu.addSeparator();
+    menu.addAction(action(cmd::kUndo));
+    menu.addAction(action(cmd::kRedo));
 }
 
 std::vector<int> CListCtrl_Snd_Lib::flaggedCommands() const {
@@ -233,6 +236,9 @@ void CListCtrl_Playlist::fillMenu(QMenu& menu) const {
     menu.addSeparator();
     menu.addAction(action(cmd::kPlaylistPlay));
     menu.addAction(action(cmd::kPlayAsChip));
+    menu.addSeparator();
+    menu.addAction(action(cmd::kUndo));
+    menu.addAction(action(cmd::kRedo));
 }
 
 std::vector<int> CListCtrl_Playlist::flaggedCommands() const {

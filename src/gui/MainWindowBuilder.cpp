@@ -102,6 +102,11 @@ void Builder::createActions() {
     makeAction(cmd::kConvert, QStringLiteral("MP3/WMA в WAV"));
     makeAction(cmd::kCompanion, QStringLiteral("Русский"));
     makeAction(cmd::kEnglish, QStringLiteral("Английский"));
+    makeAction(cmd::kUndo, QStringLiteral("&Отменить"), QKeySequence::Undo);
+    makeAction(cmd::kRedo, QStringLiteral("&Повторить"))
+        ->setShortcuts(
+            {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    makeAction(cmd::kCheckProject, QStringLiteral("Проверить проект"));
     makeAction(cmd::kAbout, QStringLiteral("О программе"));
     makeAction(cmd::kAboutAlt, QStringLiteral("О программе"));
     makeAction(cmd::kHelp, QStringLiteral("Помощь"), Qt::Key_F1);
@@ -161,8 +166,13 @@ void Builder::createMenus() {
 
     QMenu* file = menu("menu_file", QStringLiteral("&Файл"));
     add(file, {cmd::kNew, cmd::kOpen, cmd::kSave, cmd::kSaveAs, cmd::kCloseProject});
+    w_.recentMenu = file->addMenu(QStringLiteral("Последние проекты"));
+    w_.recentMenu->setObjectName(QStringLiteral("menu_recent"));
     file->addSeparator();
     add(file, {cmd::kExit, cmd::kExcel});
+
+    QMenu* edit = menu("menu_edit", QStringLiteral("&Правка"));
+    add(edit, {cmd::kUndo, cmd::kRedo});
 
     QMenu* view = menu("menu_view", QStringLiteral("&Вид"));
     add(view, {cmd::kViewToolbar, cmd::kViewStatusBar});
@@ -174,7 +184,7 @@ void Builder::createMenus() {
                cmd::kModeMatrix});
 
     QMenu* actionsMenu = menu("menu_actions", QStringLiteral("&Действия"));
-    add(actionsMenu, {cmd::kBuild});
+    add(actionsMenu, {cmd::kBuild, cmd::kCheckProject});
     actionsMenu->addSeparator();
     add(actionsMenu, {cmd::kOptions, cmd::kKeySetup, cmd::kEquationSetup});
 

@@ -24,6 +24,8 @@ struct MainWindowWidgets {
     std::map<int, QAction*> actions;
     QToolBar* toolBar = nullptr;
     QMenu* languageMenu = nullptr;
+    /// "Последние проекты" of the File menu; the window fills it.
+    QMenu* recentMenu = nullptr;
     CListCtrl_Snd_Lib* libraryView = nullptr;
     CListCtrl_Playlist* playlistView = nullptr;
     CListCtrl_Backgroundmusic* musicView = nullptr;

@@ -38,11 +38,11 @@ void CLK_AppDlg::addCommands() {
     // Leaving the project stops playback and waits for its worker first.
     t.add({cmd::kNew, cmd::kToolNew}, kRefreshNothing, [this] {
         stopPlaybackAndWait();
-        editor_->newProject(ui_);
+        if (editor_->newProject(ui_)) rememberOpenProject();
     });
     t.add({cmd::kOpen, cmd::kToolOpen}, kRefreshNothing, [this] {
         stopPlaybackAndWait();
-        editor_->openProject(ui_);
+        if (editor_->openProject(ui_)) rememberOpenProject();
     });
     t.add({cmd::kSave}, kRefreshNothing, [this] { showRefusal(editor_->save()); });
     t.add({cmd::kSaveAs}, kRefreshNothing, [this] { editor_->saveAsProject(ui_); });
@@ -54,24 +54,34 @@ void CLK_AppDlg::addCommands() {
     t.add({cmd::kViewToolbar}, kRefreshNothing, [this] { toggleToolbar(); });
     t.add({cmd::kViewStatusBar}, kRefreshNothing, [this] { toggleStatusBar(); });
     for (const cmd::ModeCommand& m : cmd::kModeCommands) {
-        t.add({m.id}, kRefreshNothing,
-              [this, mode = m.controlMode] { editor_->setControlMode(mode); });
+        t.add({m.id}, kRefreshNothing, [this, mode = m.controlMode] {
+            edit(EditKind::ControlMode, [&] { editor_->setControlMode(mode); });
+        });
     }
 
     // Help and the outside programs.
     t.add({cmd::kAbout, cmd::kAboutAlt}, kRefreshNothing, [this] { showAbout(); });
     t.add({cmd::kHelp, cmd::kToolHelp}, kRefreshNothing, [this] { openHelp(); });
-    t.add({cmd::kDownload, cmd::kToolDownload}, kRefreshNothing,
-          [this] { startDownloadUtility(editor_->paths(), project(), *launcher_, ui_); });
-    t.add({cmd::kChooseImage}, kRefreshNothing, [this] { chooseImageFile(project(), ui_); });
+    t.add({cmd::kDownload, cmd::kToolDownload}, kRefreshNothing, [this] {
+        if (!checkedBefore(CheckPurpose::Download)) return;
+        startDownloadUtility(editor_->paths(), project(), *launcher_, ui_);
+    });
+    t.add({cmd::kChooseImage}, kRefreshNothing,
+          [this] { edit(EditKind::ImageFile, [&] { chooseImageFile(project(), ui_); }); });
     t.add({cmd::kCompanion}, kRefreshNothing,
           [this] { startCompanion(editor_->paths(), *launcher_); });
     t.add({cmd::kConvert}, kRefreshNothing, [this] { runConversionTool(ui_); });
     t.add({cmd::kExcel}, kRefreshNothing, [this] { exportRecordSheet(); });
 
     // The image and the settings. A new image enables "Excel".
-    t.add({cmd::kBuild, cmd::kToolBuild}, kRefreshCommandState,
-          [this] { showRefusal(buildImage(project(), editor_->paths(), ui_)); });
+    t.add({cmd::kBuild, cmd::kToolBuild}, kRefreshCommandState, [this] {
+        if (checkedBefore(CheckPurpose::Build)) {
+            showRefusal(buildImage(project(), editor_->paths(), ui_));
+        }
+    });
+    t.add({cmd::kCheckProject}, kRefreshNothing, [this] { showProjectCheck(project(), ui_); });
+    t.add({cmd::kUndo}, kRefreshNothing, [this] { undoEdit(); });
+    t.add({cmd::kRedo}, kRefreshNothing, [this] { redoEdit(); });
     t.add({cmd::kOptions, cmd::kToolOptions}, kRefreshNothing, [this] { optionsDialog(); });
     t.add({cmd::kKeySetup}, kRefreshNothing,
           [this] { keySetupDialog(project().options.controlMode); });
@@ -79,36 +89,46 @@ void CLK_AppDlg::addCommands() {
 
     // The library and the background music. A failed file removal has taken
     // the record all the same, so the views are refilled whatever the result.
-    t.add({cmd::kLibraryLoad}, kRefreshLibrary, [this] { loadLibrarySounds(project(), ui_); });
-    t.add({cmd::kLibraryDelete}, kRefreshLibrary | kRefreshPlaylist,
-          [this] { deleteLibrarySound(project(), ui_, w_.libraryView->firstSelectedRow()); });
+    t.add({cmd::kLibraryLoad}, kRefreshLibrary,
+          [this] { edit(EditKind::ImportSounds, [&] { loadLibrarySounds(project(), ui_); }); });
+    t.add({cmd::kLibraryDelete}, kRefreshLibrary | kRefreshPlaylist, [this] {
+        edit(EditKind::DeleteSound,
+             [&] { deleteLibrarySound(project(), ui_, w_.libraryView->firstSelectedRow()); });
+    });
     t.add({cmd::kLibraryClear}, kRefreshLibrary | kRefreshPlaylist,
-          [this] { clearLibrary(project(), ui_); });
+          [this] { edit(EditKind::ClearLibrary, [&] { clearLibrary(project(), ui_); }); });
     t.add({cmd::kMusicLoad}, kRefreshMusic | kRefreshLibrary,
-          [this] { loadBackgroundMusic(project(), ui_); });
+          [this] { edit(EditKind::LoadMusic, [&] { loadBackgroundMusic(project(), ui_); }); });
     t.add({cmd::kMusicClear}, kRefreshMusic | kRefreshLibrary,
-          [this] { clearBackgroundMusic(project()); });
+          [this] { edit(EditKind::ClearMusic, [&] { clearBackgroundMusic(project()); }); });
 
     // The current playlist. An insertion rebuilds the playlist view and the
     // library view, also when nothing was inserted; a refused deletion
     // leaves the view as it is (and "Excel" as it was).
-    t.add({cmd::kInsertTrack}, kRefreshPlaylist | kRefreshLibrary,
-          [this, selectedEntry] { playlists_->insertTrack(ui_, selectedEntry()); });
-    t.add({cmd::kInsertSilence}, kRefreshPlaylist | kRefreshLibrary,
-          [this, selectedEntry] { playlists_->insertFreeSilence(ui_, selectedEntry()); });
+    t.add({cmd::kInsertTrack}, kRefreshPlaylist | kRefreshLibrary, [this, selectedEntry] {
+        edit(EditKind::InsertSound, [&] { playlists_->insertTrack(ui_, selectedEntry()); });
+    });
+    t.add({cmd::kInsertSilence}, kRefreshPlaylist | kRefreshLibrary, [this, selectedEntry] {
+        edit(EditKind::InsertSilence, [&] { playlists_->insertFreeSilence(ui_, selectedEntry()); });
+    });
     for (const FixedSilence& s : kFixedSilences) {
         t.add({s.commandId}, kRefreshPlaylist | kRefreshLibrary,
               [this, selectedEntry, ms = s.durationMs] {
-                  showRefusal(playlists_->insertSilence(ms, selectedEntry()));
+                  edit(EditKind::InsertSilence,
+                       [&] { showRefusal(playlists_->insertSilence(ms, selectedEntry())); });
               });
     }
     t.addConditional(
-        {cmd::kPlaylistDelete}, kRefreshGauge, kRefreshPlaylist,
-        [this, selectedEntry] { return playlists_->deleteEntry(ui_, selectedEntry()); });
-    t.addConditional({cmd::kPlaylistClear}, kRefreshGauge, kRefreshPlaylist,
-                     [this] { return playlists_->clearList(ui_); });
-    t.addConditional({cmd::kPlaylistClearAll}, kRefreshGauge, kRefreshPlaylist,
-                     [this] { return playlists_->clearAllLists(ui_); });
+        {cmd::kPlaylistDelete}, kRefreshGauge, kRefreshPlaylist, [this, selectedEntry] {
+            return editIf(EditKind::DeleteEntry,
+                          [&] { return playlists_->deleteEntry(ui_, selectedEntry()); });
+        });
+    t.addConditional({cmd::kPlaylistClear}, kRefreshGauge, kRefreshPlaylist, [this] {
+        return editIf(EditKind::ClearList, [&] { return playlists_->clearList(ui_); });
+    });
+    t.addConditional({cmd::kPlaylistClearAll}, kRefreshGauge, kRefreshPlaylist, [this] {
+        return editIf(EditKind::ClearAllLists, [&] { return playlists_->clearAllLists(ui_); });
+    });
 
     // Playback.
     t.add({cmd::kLibraryPlay}, kRefreshNothing, [this] { playLibrary(); });
@@ -151,30 +171,34 @@ void CLK_AppDlg::connectControls() {
     });
     connect(w_.flashCombo, &QComboBox::currentIndexChanged, this, [this](int index) {
         updateMemoryGauge();
-        if (index >= 0) editor_->setFlashSize(index);
+        if (index >= 0) edit(EditKind::FlashSize, [&] { editor_->setFlashSize(index); });
     });
 
     connect(w_.libraryView, &QAbstractItemView::activated, this, [this](const QModelIndex& index) {
         if (!w_.libraryView->commandsEnabled() || !index.isValid()) return;
         Refreshes refreshes = kRefreshGauge;
         if (!project().library.empty()) {
-            showRefusal(playlists_->appendLibrarySound(index.row()));
+            edit(EditKind::AppendSound,
+                 [&] { showRefusal(playlists_->appendLibrarySound(index.row())); });
             refreshes |= kRefreshPlaylist;
         }
         applyRefreshes(refreshes);
     });
     connect(w_.playlistView, &QAbstractItemView::activated, this, [this](const QModelIndex&) {
         if (!w_.playlistView->commandsEnabled()) return;
-        playlists_->replaceEntry(ui_, w_.playlistView->firstSelectedRow());
+        edit(EditKind::ReplaceEntry,
+             [&] { playlists_->replaceEntry(ui_, w_.playlistView->firstSelectedRow()); });
         applyRefreshes(kRefreshPlaylist | kRefreshLibrary);
     });
     connect(w_.playlistView, &CListCtrl::librarySoundDropped, this, [this](int row) {
         if (project().library.empty()) return;
-        showRefusal(playlists_->appendLibrarySound(row));
+        edit(EditKind::AppendSound, [&] { showRefusal(playlists_->appendLibrarySound(row)); });
         applyRefreshes(kRefreshPlaylist);
     });
     connect(w_.playlistView, &CListCtrl::entryMoved, this, [this](int from, int to) {
-        if (playlists_->moveEntry(from, to)) applyRefreshes(kRefreshPlaylist);
+        if (editIf(EditKind::MoveEntry, [&] { return playlists_->moveEntry(from, to); })) {
+            applyRefreshes(kRefreshPlaylist);
+        }
     });
     for (CListCtrl* view :
          {static_cast<CListCtrl*>(w_.libraryView), static_cast<CListCtrl*>(w_.playlistView)}) {
@@ -298,7 +322,7 @@ void CLK_AppDlg::optionsDialog() {
     const int result = dialog.exec();
     COptions chosen = project().options;
     dialog.applyTo(chosen);
-    acceptOptionsDialog(*editor_, result, chosen);
+    edit(EditKind::Options, [&] { acceptOptionsDialog(*editor_, result, chosen); });
 }
 
 void CLK_AppDlg::keySetupDialog(int controlMode) {
@@ -306,7 +330,8 @@ void CLK_AppDlg::keySetupDialog(int controlMode) {
     dialog.setKeyFunctions(project().keys.keyFunction);
     dialog.setControlMode(controlMode);
     const int result = dialog.exec();
-    acceptKeySetupDialog(*editor_, result, dialog.keyFunctions());
+    edit(EditKind::KeyFunctions,
+         [&] { acceptKeySetupDialog(*editor_, result, dialog.keyFunctions()); });
 }
 
 void CLK_AppDlg::equationDialog() {
@@ -315,7 +340,7 @@ void CLK_AppDlg::equationDialog() {
     dialog.setListOfKey(project().equation.listOfKey);
     dialog.setControlMode(project().options.controlMode);
     const int result = dialog.exec();
-    acceptEquationDialog(*editor_, result, dialog.listOfKey());
+    edit(EditKind::KeyLists, [&] { acceptEquationDialog(*editor_, result, dialog.listOfKey()); });
 }
 
 }  // namespace zadaravod

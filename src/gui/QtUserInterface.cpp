@@ -9,6 +9,7 @@
 
 #include "gui/AddSilenceDlg.h"
 #include "gui/ConfirmDlg.h"
+#include "gui/ProjectCheckDialog.h"
 #include "gui/SamplingDlg.h"
 #include "gui/SoundLibraryDlg.h"
 #include "io/AtomicFile.h"
@@ -187,6 +188,13 @@ bool QtUserInterface::progress(int done, int total) {
     if (answers_) answers_->progress(done, total);
     if (progressSink_) progressSink_(done, total);
     return true;
+}
+
+bool QtUserInterface::reviewFindings(const std::vector<Finding>& findings, FindingsReview review) {
+    if (answers_) return answers_->reviewFindings(findings, review);
+    ProjectCheckDialog dialog(findings, review, parent_);
+    const bool accepted = dialog.exec() == QDialog::Accepted;
+    return review == FindingsReview::MayContinue && accepted;
 }
 
 }  // namespace zadaravod

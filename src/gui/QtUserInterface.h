@@ -48,6 +48,7 @@ class QtUserInterface : public UserInterface {
     int chooseLibrarySound(const CSoundList& library) override;
     int chooseSilence(int listWeight) override;
     int chooseSamplingRate(int rateLimit) override;
+    bool reviewFindings(const std::vector<Finding>& findings, FindingsReview review) override;
     void status(const std::string& text) override;
     bool progress(int done, int total) override;
 

@@ -12,6 +12,7 @@
 #include "io/AtomicFile.h"
 #include "model/ImageContent.h"
 #include "support/AudioFixtures.h"
+#include "support/ScriptedUserInterface.h"
 
 namespace zadaravod {
 namespace {
@@ -193,6 +194,71 @@ TEST_F(ProjectCheckTest, TheDownloadLooksAtTheImageAsBuilt) {
     const auto findings = checkProject(project, CheckPurpose::Download);
     EXPECT_TRUE(hasErrors(findings));
     EXPECT_EQ(findings.front().kind, "image-too-large") << "errors come first";
+}
+
+/// The seam's own way of showing findings (a message, or a question).
+struct DefaultReview : ScriptedUserInterface {
+    bool reviewFindings(const std::vector<Finding>& findings, FindingsReview review) override {
+        return UserInterface::reviewFindings(findings, review);
+    }
+};
+
+TEST_F(ProjectCheckTest, BeforeACommandErrorsStopWarningsAskAndHintsPass) {
+    ScriptedUserInterface ui;
+    EXPECT_TRUE(checkBeforeCommand(project, CheckPurpose::Build, ui));
+    EXPECT_TRUE(ui.reviews.empty());
+
+    const std::string wav = soundPath(project.soundFolder, "spare.wav");
+    test::writePcmWav(wav, 8000, 1, 16, 0.1);
+    project.library.addTail(makeSoundRecord(wav, "spare.wav"));  // a hint only
+    EXPECT_TRUE(checkBeforeCommand(project, CheckPurpose::Build, ui));
+    EXPECT_TRUE(ui.reviews.empty());
+
+    project.options.backgroundMusic = 1;  // a warning in key mode
+    ui.continueAfterWarnings = false;
+    EXPECT_FALSE(checkBeforeCommand(project, CheckPurpose::Build, ui));
+    ui.continueAfterWarnings = true;
+    EXPECT_TRUE(checkBeforeCommand(project, CheckPurpose::Build, ui));
+    ASSERT_EQ(ui.reviews.size(), 2U);
+    EXPECT_EQ(ui.reviews[0].second, FindingsReview::MayContinue);
+    EXPECT_EQ(ui.reviews[0].first.size(), 2U) << "the warning and the hint";
+
+    project.library.at(0).sampleRate = 11025;  // an error
+    EXPECT_FALSE(checkBeforeCommand(project, CheckPurpose::Build, ui));
+    ASSERT_EQ(ui.reviews.size(), 3U);
+    EXPECT_EQ(ui.reviews[2].second, FindingsReview::Stops);
+    EXPECT_EQ(ui.reviews[2].first.front().kind, "rate-not-playable");
+}
+
+TEST_F(ProjectCheckTest, TheDefaultReviewAsksOnlyWhenTheUserMayGoOn) {
+    DefaultReview ui;
+    project.options.backgroundMusic = 1;
+    ui.questionAnswers = {false, true};
+    EXPECT_FALSE(checkBeforeCommand(project, CheckPurpose::Build, ui));
+    EXPECT_TRUE(checkBeforeCommand(project, CheckPurpose::Build, ui));
+    ASSERT_EQ(ui.questions.size(), 2U);
+    EXPECT_NE(ui.questions[0].find("Background music is switched on"), std::string::npos)
+        << ui.questions[0];
+
+    project.library.at(0).sampleRate = 11025;
+    ui.questionAnswers = {true};
+    EXPECT_FALSE(checkBeforeCommand(project, CheckPurpose::Build, ui));
+    EXPECT_EQ(ui.questions.size(), 2U) << "an error is not put to the user as a question";
+    ASSERT_FALSE(ui.messages.empty());
+    EXPECT_EQ(ui.messages.back().icon, MessageIcon::Error);
+    EXPECT_NE(ui.messages.back().text.find("11025 Hz"), std::string::npos);
+}
+
+TEST_F(ProjectCheckTest, OnDemandEveryFindingIsShown) {
+    DefaultReview ui;
+    showProjectCheck(project, ui);
+    EXPECT_EQ(ui.texts(), std::vector<std::string>{"No problems found."});
+    listAt(7).removeAll();
+    showProjectCheck(project, ui);
+    ASSERT_EQ(ui.messages.size(), 2U);
+    EXPECT_NE(ui.messages[1].text.find("key 8: The key plays list 07H, which is empty."),
+              std::string::npos)
+        << ui.messages[1].text;
 }
 
 TEST(ProjectCheckSummary, CountsEachSeverity) {

@@ -109,7 +109,8 @@ TEST_F(WindowTest, EveryCommandWithAnActionHasARowAndEveryRowAnAction) {
     int items = 0;
     for (const QMenu* m : menus) {
         for (const QAction* a : m->actions()) {
-            if (a->isSeparator() || a->menu()) continue;
+            // The recent projects are files, not commands.
+            if (a->isSeparator() || a->menu() || a->objectName().startsWith("recent_")) continue;
             ++items;
             EXPECT_EQ(actionIds.count(commandIdOf(a)), 1u) << a->text().toStdString();
         }

@@ -47,19 +47,23 @@ QMenu* menuNamed(CLK_AppDlg& w, const char* name) {
 TEST_F(WindowTest, MenusHoldEveryItemWithItsCaptionAndAccelerator) {
     QStringList titles;
     for (const QAction* a : window->menuBar()->actions()) titles << a->text();
-    EXPECT_EQ(titles, (QStringList{"&Файл", "&Вид", "&Режим", "&Действия", "&Инструменты", "&Язык",
-                                   "&Помощь"}));
+    EXPECT_EQ(titles, (QStringList{"&Файл", "&Правка", "&Вид", "&Режим", "&Действия",
+                                   "&Инструменты", "&Язык", "&Помощь"}));
     EXPECT_EQ(menuTexts(menuNamed(*window, "menu_file")),
               (QStringList{"Создать\tF2", "Открыть\tF3", "Сохранить", "Сохранить как\tCtrl+S",
-                           "Закрыть проект\tCtrl+C", "-", "Выход\tCtrl+E", "Excel"}));
+                           "Закрыть проект\tCtrl+C", "Последние проекты", "-", "Выход\tCtrl+E",
+                           "Excel"}));
+    EXPECT_EQ(menuTexts(menuNamed(*window, "menu_edit")),
+              (QStringList{"&Отменить\tCtrl+Z", "&Повторить\tCtrl+Shift+Z"}));
     EXPECT_EQ(menuTexts(menuNamed(*window, "menu_view")),
               (QStringList{"Панель инструментов", "Строка состояния"}));
     EXPECT_EQ(menuTexts(menuNamed(*window, "menu_mode")),
               (QStringList{"Ключевой", "Однопроводный", "3-х проводный", "Параллельный порт",
                            "Матрица 3x8"}));
-    EXPECT_EQ(menuTexts(menuNamed(*window, "menu_actions")),
-              (QStringList{"Собрать образ (BIN)\tF4", "-", "Конфигурация кодека",
-                           "Настройка ключевого режима", "Настройки выравнивания"}));
+    EXPECT_EQ(
+        menuTexts(menuNamed(*window, "menu_actions")),
+        (QStringList{"Собрать образ (BIN)\tF4", "Проверить проект", "-", "Конфигурация кодека",
+                     "Настройка ключевого режима", "Настройки выравнивания"}));
     EXPECT_EQ(menuTexts(menuNamed(*window, "menu_tools")),
               (QStringList{"Загрузить в устройство\tF5"}));
     EXPECT_EQ(menuTexts(menuNamed(*window, "menu_language")),

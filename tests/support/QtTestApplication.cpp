@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QStandardPaths>
 #include <memory>
 
 // LeakSanitizer: fontconfig keeps its caches until the process ends, which
@@ -39,6 +40,9 @@ void ensureApplication() {
     static char name[] = "zadaravod_gui_tests";
     static char* argv[] = {name, nullptr};
     application() = std::make_unique<QApplication>(argc, argv);
+    // Settings the window keeps between runs go to a test location, never
+    // into the user's own configuration.
+    QStandardPaths::setTestModeEnabled(true);
 }
 
 }  // namespace zadaravod::test

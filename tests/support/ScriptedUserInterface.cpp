@@ -91,4 +91,10 @@ bool ScriptedUserInterface::saw(const std::string& text) const {
                        [&](const Message& m) { return m.text == text; });
 }
 
+bool ScriptedUserInterface::reviewFindings(const std::vector<Finding>& findings,
+                                           FindingsReview review) {
+    reviews.emplace_back(findings, review);
+    return review == FindingsReview::MayContinue && continueAfterWarnings;
+}
+
 }  // namespace zadaravod

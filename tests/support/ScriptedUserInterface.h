@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "commands/ProjectCheck.h"
 #include "commands/UserInterface.h"
 
 namespace zadaravod {
@@ -31,6 +32,11 @@ class ScriptedUserInterface : public UserInterface {
     std::deque<int> librarySounds;
     std::deque<int> silences;
     std::deque<int> samplingRates;
+    /// The answer to a project check's warnings before a command: go on
+    /// (tests of other things build and download without being asked).
+    bool continueAfterWarnings = true;
+    /// What each check showed, and how it was shown.
+    std::vector<std::pair<std::vector<Finding>, FindingsReview>> reviews;
 
     /// The requests the dialogs were opened with, for assertions.
     std::vector<FileDialogRequest> fileRequests;
@@ -53,6 +59,7 @@ class ScriptedUserInterface : public UserInterface {
     int chooseLibrarySound(const CSoundList& library) override;
     int chooseSilence(int listWeight) override;
     int chooseSamplingRate(int rateLimit) override;
+    bool reviewFindings(const std::vector<Finding>& findings, FindingsReview review) override;
     void status(const std::string& text) override { statusLines.push_back(text); }
     bool progress(int done, int total) override {
         progressSteps.emplace_back(done, total);

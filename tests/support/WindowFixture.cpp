@@ -8,12 +8,18 @@
 #include "gui/CommandIds.h"
 #include "gui/ListControls.h"
 #include "io/AppPaths.h"
+
+#include <QSettings>
 #include "support/QtTestApplication.h"
 
 namespace zadaravod::test {
 
 void WindowTest::SetUp() {
     ensureApplication();
+    // Each test starts with no recent projects and the default language.
+    QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("ZadarAvod"),
+              QStringLiteral("zadaravod"))
+        .clear();
     window = std::make_unique<CLK_AppDlg>(AppPaths::ofFolder(appDir()));
     window->userInterface().setTestAnswers(&scripted);
     window->setLauncher(&launcher);

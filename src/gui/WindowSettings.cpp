@@ -1,0 +1,39 @@
+#include "gui/WindowSettings.h"
+
+#include <QSettings>
+#include <QStringList>
+
+namespace zadaravod {
+namespace {
+
+QSettings settings() {
+    return QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("ZadarAvod"),
+                     QStringLiteral("zadaravod"));
+}
+
+}  // namespace
+
+QString storedLanguage() {
+    const QString language = settings().value(QStringLiteral("language")).toString();
+    return language == QStringLiteral("en") ? language : QStringLiteral("ru");
+}
+
+void storeLanguage(const QString& language) {
+    settings().setValue(QStringLiteral("language"), language);
+}
+
+std::vector<std::string> storedRecentProjects() {
+    std::vector<std::string> out;
+    for (const QString& path : settings().value(QStringLiteral("recentProjects")).toStringList()) {
+        out.push_back(path.toStdString());
+    }
+    return out;
+}
+
+void storeRecentProjects(const std::vector<std::string>& projectFiles) {
+    QStringList list;
+    for (const std::string& path : projectFiles) list << QString::fromStdString(path);
+    settings().setValue(QStringLiteral("recentProjects"), list);
+}
+
+}  // namespace zadaravod
