@@ -115,10 +115,15 @@ DownloadReport runDownload(const DownloadRequest& request, ProcessRunner& runner
     if (std::string problem = loadImage(request, report, imageText); !problem.empty()) {
         return fail(report, problem);
     }
+    const bool backup = !request.backupPath.empty();
+    std::error_code ec;
+    if (backup && fs::equivalent(request.backupPath, request.imagePath, ec)) {
+        return fail(report, "The chip's content would replace the image " + request.imagePath +
+                                " itself. Save it into another file.");
+    }
     if (std::string problem = chip.probe(report); !problem.empty()) return fail(report, problem);
     if (report.chipBytes < report.imageBytes) return fail(report, chipTooSmall(chip, report));
 
-    const bool backup = !request.backupPath.empty();
     if (backup) {
         chip.step("Saving the chip's present content into " + request.backupPath, 10);
         if (std::string error = chip.readInto(request.backupPath, report.chipBytes);

@@ -112,6 +112,7 @@ DownloadWindow::DownloadWindow(const DownloadRequest& initial, QWidget* parent)
     result_ = new QLabel(this);
     result_->setObjectName("result");
     result_->setWordWrap(true);
+    result_->setTextInteractionFlags(Qt::TextSelectableByMouse);  // the paths it names
 
     auto* form = new QFormLayout;
     form->addRow("Image:", imageRow);

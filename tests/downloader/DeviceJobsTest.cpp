@@ -157,6 +157,15 @@ TEST(ChipJobsFailing, ABackupThatCannotBeSavedStopsTheWrite) {
     EXPECT_FALSE(unreadable.wrote());
     EXPECT_FALSE(fs::exists(request.backupPath));
 
+    // The image itself, by another name: refused before flashrom runs.
+    FakeChip same;
+    request.backupPath = (dir / "." / "i.bin").string();
+    report = runDownload(request, same);
+    EXPECT_FALSE(report.ok);
+    EXPECT_NE(report.message.find("would replace the image"), std::string::npos) << report.message;
+    EXPECT_TRUE(same.calls.empty());
+    EXPECT_EQ(test::readFile(dir / "i.bin"), "hello");
+
     FakeChip chip;
     request.backupPath = (dir / "no-such-folder" / "before.bin").string();
     report = runDownload(request, chip);
