@@ -74,7 +74,7 @@ DownloaderArguments parseDownloaderArguments(const std::vector<std::string>& arg
         return out;
     }
     const Options& o = options();
-    out.help = parser.isSet("help");
+    out.help = parser.isSet("help") || parser.isSet("help-all");
     out.version = parser.isSet(o.version);
     out.verbose = parser.isSet(o.verbose);
     DownloadRequest& r = out.request;
@@ -130,7 +130,8 @@ DownloaderArguments parseDownloaderArguments(const std::vector<std::string>& arg
 }
 
 bool namesAJobOrHelp(const std::string& argument) {
-    for (const char* name : {"--write", "--detect", "--read", "--verify", "--help", "--version"}) {
+    for (const char* name :
+         {"--write", "--detect", "--read", "--verify", "--help", "--help-all", "--version"}) {
         const std::string n = name;
         if (argument == n || argument.rfind(n + "=", 0) == 0) return true;
     }

@@ -64,11 +64,12 @@ TEST(DownloaderArguments, UsageErrors) {
     // Help and version win over a missing file.
     EXPECT_TRUE(parseDownloaderArguments({"--write", "--help"}).help);
     EXPECT_TRUE(parseDownloaderArguments({"--version"}).version);
+    EXPECT_TRUE(parseDownloaderArguments({"--help-all"}).help);
 }
 
 TEST(DownloaderArguments, WhatRunsWithoutAWindow) {
     for (const char* a : {"--write", "-w", "--detect", "--read", "--read=x.bin", "--verify",
-                          "--verify=i.bin", "--help", "-h", "-?", "--version"}) {
+                          "--verify=i.bin", "--help", "--help-all", "-h", "-?", "--version"}) {
         EXPECT_TRUE(namesAJobOrHelp(a)) << a;
     }
     for (const char* a : {"image.bin", "--programmer", "--backup", "--writer", "-p"}) {
