@@ -5,8 +5,11 @@ BUILD_TYPE  ?= RelWithDebInfo
 CMAKE_FLAGS ?=
 JOBS        ?= 2
 FUZZ_SECONDS ?= 60
+# `make install PREFIX=~/.local` installs there (default: CMake's /usr/local);
+# DESTDIR, when set, is put before it, as usual.
+PREFIX      ?=
 
-.PHONY: all setup setup-tests configure build run demo test test-asan fuzz bench format format-check install clean
+.PHONY: all setup setup-tests setup-package setup-format configure build run demo test test-asan fuzz bench format format-check install package clean
 
 all: build
 
@@ -15,6 +18,12 @@ setup:
 
 setup-tests:
 	@scripts/setup.sh --with-tests
+
+setup-package:
+	@scripts/setup.sh --with-package
+
+setup-format:
+	@scripts/setup.sh --with-format
 
 configure:
 	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) $(CMAKE_FLAGS)
@@ -53,15 +62,22 @@ fuzz: setup-tests
 bench: build
 	@scripts/run-benchmarks.sh $(BUILD)
 
-format:
+format: setup-format
 	@scripts/format.sh
 
 # Fails when a tracked C++ file drifts from .clang-format.
-format-check:
+format-check: setup-format
 	@scripts/format.sh --check
 
+# The commands zadaravod, zadaravod-cli and zadaravod-download in PREFIX/bin,
+# links into the application folder PREFIX/lib/zadaravod.
 install: build
-	cmake --install $(BUILD)
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) $(if $(PREFIX),--prefix "$(PREFIX)")
+
+# The Debian package, $(BUILD)/package/zadaravod_<version>_<arch>.deb
+# (install it with: sudo apt install ./$(BUILD)/package/zadaravod_*.deb).
+package: setup-package configure
+	cmake --build $(BUILD) -j$(JOBS) --target package
 
 clean:
 	rm -rf $(BUILD) $(BUILD)-asan $(BUILD)-fuzz

@@ -1,7 +1,9 @@
 #include "downloader/DownloadWindow.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDateTime>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFormLayout>
@@ -13,6 +15,7 @@
 #include <QPushButton>
 #include <QThread>
 #include <QVBoxLayout>
+#include <ctime>
 
 #include "downloader/ImageSummary.h"
 #include "io/AtomicFile.h"
@@ -76,8 +79,28 @@ DownloadWindow::DownloadWindow(const DownloadRequest& initial, QWidget* parent)
     programmer_->setCurrentText(QString::fromStdString(request_.programmer));
     programmer_->setToolTip("Any flashrom programmer string is accepted.");
 
-    write_ = new QPushButton("Write to flash", this);
-    write_->setObjectName("writeButton");
+    backupFirst_ = new QCheckBox("Save the chip's present content first", this);
+    backupFirst_->setObjectName("backupFirst");
+    backupFirst_->setChecked(true);
+    backupFirst_->setToolTip(
+        "Before writing, read the whole chip into the image's folder as "
+        "chip-before-write-<date>-<time>.bin, so that a wrong write can be undone by writing "
+        "that file.");
+    auto* detect = new QPushButton("Detect", this);
+    detect->setObjectName("detectButton");
+    detect->setToolTip("Name the programmer's chip and its size.");
+    auto* read = new QPushButton("Read...", this);
+    read->setObjectName("readButton");
+    read->setToolTip("Save the chip's whole content into a file.");
+    auto* verify = new QPushButton("Verify", this);
+    verify->setObjectName("verifyButton");
+    verify->setToolTip("Compare the chip with the image, writing nothing.");
+    auto* write = new QPushButton("Write to flash", this);
+    write->setObjectName("writeButton");
+    write->setDefault(true);
+    jobButtons_ = {detect, read, verify, write};
+    auto* buttons = new QHBoxLayout;
+    for (QPushButton* button : jobButtons_) buttons->addWidget(button);
     progress_ = new QProgressBar(this);
     progress_->setObjectName("progress");
     progress_->setRange(0, 100);
@@ -89,6 +112,7 @@ DownloadWindow::DownloadWindow(const DownloadRequest& initial, QWidget* parent)
     result_ = new QLabel(this);
     result_->setObjectName("result");
     result_->setWordWrap(true);
+    result_->setTextInteractionFlags(Qt::TextSelectableByMouse);  // the paths it names
 
     auto* form = new QFormLayout;
     form->addRow("Image:", imageRow);
@@ -96,7 +120,8 @@ DownloadWindow::DownloadWindow(const DownloadRequest& initial, QWidget* parent)
     form->addRow("Programmer:", programmer_);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
-    layout->addWidget(write_);
+    layout->addWidget(backupFirst_);
+    layout->addLayout(buttons);
     layout->addWidget(progress_);
     layout->addWidget(step_);
     layout->addWidget(log_);
@@ -104,7 +129,10 @@ DownloadWindow::DownloadWindow(const DownloadRequest& initial, QWidget* parent)
     resize(640, 560);
 
     connect(browse, &QPushButton::clicked, this, &DownloadWindow::browse);
-    connect(write_, &QPushButton::clicked, this, &DownloadWindow::startWrite);
+    connect(detect, &QPushButton::clicked, this, [this] { start(Action::Detect); });
+    connect(read, &QPushButton::clicked, this, &DownloadWindow::chooseReadFile);
+    connect(verify, &QPushButton::clicked, this, [this] { start(Action::Verify); });
+    connect(write, &QPushButton::clicked, this, [this] { start(Action::Write); });
     connect(imagePath_, &QLineEdit::editingFinished, this,
             [this] { setImage(imagePath_->text()); });
     setImage(QString::fromStdString(request_.imagePath));
@@ -152,11 +180,31 @@ void DownloadWindow::browse() {
     if (!path.isEmpty()) setImage(path);
 }
 
-void DownloadWindow::startWrite() {
+void DownloadWindow::chooseReadFile() {
+    const QFileInfo image(imagePath_->text());
+    const QString folder = image.fileName().isEmpty() ? QString() : image.absolutePath();
+    const QString suggested = folder + (folder.isEmpty() ? "" : "/") +
+                              QDateTime::currentDateTime().toString("'chip-'yyyyMMdd-HHmmss'.bin'");
+    const QString path = QFileDialog::getSaveFileName(this, "Save the chip's content", suggested,
+                                                      "BIN Files (*.bin);;All files (*)");
+    if (!path.isEmpty()) startRead(path);
+}
+
+void DownloadWindow::startRead(const QString& path) { start(Action::Read, path); }
+
+void DownloadWindow::start(Action action, const QString& readPath) {
     if (worker_) return;
+    request_.action = action;
     request_.imagePath = imagePath_->text().toStdString();
     request_.programmer = programmer_->currentText().trimmed().toStdString();
-    write_->setEnabled(false);
+    request_.readPath = readPath.toStdString();
+    request_.backupPath.clear();
+    if (action == Action::Write && backupFirst_->isChecked() && !request_.imagePath.empty()) {
+        // Into the project folder, which holds the image.
+        const QString folder = QFileInfo(imagePath_->text()).absolutePath();
+        request_.backupPath = backupFileName(folder.toStdString(), std::time(nullptr));
+    }
+    for (QPushButton* button : jobButtons_) button->setEnabled(false);
     result_->clear();
     log_->clear();
     progress_->setValue(0);
@@ -164,7 +212,7 @@ void DownloadWindow::startWrite() {
     worker_ = QThread::create([this, request] {
         SystemProcessRunner runner;
         WindowObserver observer(this, progress_, step_, log_);
-        const DownloadReport report = runDownload(request, runner, &observer);
+        const DownloadReport report = runJob(request, runner, &observer);
         QMetaObject::invokeMethod(
             this, [this, report] { finished(report); }, Qt::QueuedConnection);
     });
@@ -177,7 +225,7 @@ void DownloadWindow::finished(const DownloadReport& report) {
         delete worker_;
         worker_ = nullptr;
     }
-    write_->setEnabled(true);
+    for (QPushButton* button : jobButtons_) button->setEnabled(true);
     if (report.ok) progress_->setValue(100);
     result_->setText(QString::fromStdString(report.message));
     result_->setStyleSheet(report.ok ? "color: darkgreen;" : "color: darkred;");
@@ -186,7 +234,7 @@ void DownloadWindow::finished(const DownloadReport& report) {
 void DownloadWindow::closeEvent(QCloseEvent* event) {
     if (worker_) {
         // Stopping flashrom halfway could leave the chip half written.
-        result_->setText("Writing is in progress; wait until it ends before closing.");
+        result_->setText("The chip is being worked on; wait until it ends before closing.");
         event->ignore();
         return;
     }

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -127,6 +128,12 @@ bool contains(const std::string& text, const char* part) {
     return text.find(part) != std::string::npos;
 }
 
+bool containsFolded(const std::string& text, const char* part) {
+    std::string folded = text;
+    for (char& c : folded) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return contains(folded, part);
+}
+
 std::vector<std::string> splitLines(const std::string& output) {
     std::vector<std::string> lines;
     std::size_t start = 0;
@@ -162,9 +169,28 @@ std::vector<std::string> readArguments(const std::string& programmer, const std:
     return args;
 }
 
+bool isPermissionProblem(const std::string& line) {
+    // `part`s are lower case: the match ignores case.
+    for (const char* part : {"permission denied", "libusb_error_access", "insufficient permissions",
+                             "couldn't open usb device", "could not open usb device",
+                             "requires write access", "errno=13"}) {
+        if (containsFolded(line, part)) return true;
+    }
+    return false;
+}
+
 ProbeResult parseProbe(const ProcessResult& run) {
     ProbeResult probe;
     const std::vector<std::string> lines = splitLines(run.output);
+    // A device this user may not open makes the programmer fail to start:
+    // that is the cause to report, not the failure that follows from it.
+    for (const std::string& line : lines) {
+        if (isPermissionProblem(line)) {
+            probe.kind = ProbeResult::Kind::NoAccess;
+            probe.detail = line;
+            return probe;
+        }
+    }
     for (const std::string& line : lines) {
         if (contains(line, "Unknown programmer")) {
             probe.kind = ProbeResult::Kind::UnknownProgrammer;

@@ -62,7 +62,8 @@ struct ProbeResult {
     enum class Kind {
         Found,              ///< a chip of `chipBytes` bytes
         UnknownProgrammer,  ///< flashrom does not know the programmer string
-        NoProgrammer,       ///< the programmer did not initialise (not plugged in, no access)
+        NoProgrammer,       ///< the programmer did not initialise (not plugged in)
+        NoAccess,           ///< this user may not open the programmer's device
         NoChip,             ///< the programmer works but finds no chip
         SeveralChips,       ///< several chip definitions match: -c is needed
         Failed,             ///< anything else
@@ -75,6 +76,12 @@ struct ProbeResult {
 
 /// Reads flashrom's output of a --flash-size run.
 ProbeResult parseProbe(const ProcessResult& run);
+
+/// Whether one line of flashrom's output (its own, or libusb's that it
+/// passes on) says that the programmer's device may not be opened by this
+/// user: "Permission denied", "LIBUSB_ERROR_ACCESS", libusb's "couldn't open
+/// USB device ..., errno=13" and "requires write access to USB device nodes".
+bool isPermissionProblem(const std::string& line);
 
 /// The last few lines of `output`, for messages about a failed run.
 std::string lastLines(const std::string& output, int count);

@@ -1,6 +1,7 @@
 // How the download utility starts: it finds flashrom where Debian puts it
-// (/usr/sbin, not on an ordinary user's PATH), and without a display its
-// window gives way to a message and an exit status, not an abort.
+// (/usr/sbin, not on an ordinary user's PATH), without a display its window
+// gives way to how to use it and exit status 2, not an abort, and its jobs,
+// help and version need no display.
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -77,14 +78,37 @@ ProcessResult runUtility(const std::vector<std::string>& unset, const std::vecto
 
 const std::vector<std::string> kNoDisplay = {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"};
 
-TEST(UtilityStart, WithoutADisplayTheWindowGivesAMessageAndStatus3) {
+TEST(UtilityStart, WithoutADisplayTheWindowSaysHowToUseItAndExits2) {
     TempDir dir;
     test::writeFile(dir / "image.bin", "abc");
-    const auto run = runUtility(kNoDisplay, {}, {(dir / "image.bin").string()});
-    ASSERT_TRUE(run.started) << run.startError;
-    EXPECT_EQ(run.exitCode, kExitNoDisplay) << run.output;  // -1 after an abort
-    EXPECT_NE(run.output.find("no display is available"), std::string::npos) << run.output;
-    EXPECT_NE(run.output.find("--write"), std::string::npos);  // what to do instead
+    for (const std::vector<std::string>& arguments :
+         {std::vector<std::string>{(dir / "image.bin").string()}, std::vector<std::string>{}}) {
+        const auto run = runUtility(kNoDisplay, {}, arguments);
+        ASSERT_TRUE(run.started) << run.startError;
+        EXPECT_EQ(run.exitCode, kExitUsage) << run.output;  // -1 after an abort
+        EXPECT_NE(run.output.find("no display is available"), std::string::npos) << run.output;
+        for (const char* use : {"--write", "--detect", "--read", "--verify", "--help"}) {
+            EXPECT_NE(run.output.find(use), std::string::npos) << use;  // what to do instead
+        }
+    }
+}
+
+TEST(UtilityStart, HelpAndVersionNeedNoDisplay) {
+    const auto help = runUtility(kNoDisplay, {}, {"--help"});
+    EXPECT_EQ(help.exitCode, kExitDone) << help.output;
+    for (const char* option :
+         {"Usage:", "--write", "--backup <file>", "--detect", "--read <file>", "--verify <image>",
+          "--programmer <P>", "--chip <C>", "--version", "Exit status"}) {
+        EXPECT_NE(help.output.find(option), std::string::npos) << option << "\n" << help.output;
+    }
+    const auto version = runUtility(kNoDisplay, {}, {"--version"});
+    EXPECT_EQ(version.exitCode, kExitDone);
+    EXPECT_EQ(version.output, "V31O_DivaD_EN " ZADARAVOD_VERSION "\n");
+
+    const auto bad = runUtility(kNoDisplay, {}, {"--detect", "--bogus"});
+    EXPECT_EQ(bad.exitCode, kExitUsage);
+    EXPECT_NE(bad.output.find("bogus"), std::string::npos) << bad.output;
+    EXPECT_NE(bad.output.find("Usage:"), std::string::npos);
 }
 
 TEST(UtilityStart, ADisplayThatCannotBeReachedGivesTheSameMessage) {
@@ -94,7 +118,7 @@ TEST(UtilityStart, ADisplayThatCannotBeReachedGivesTheSameMessage) {
     const auto run = runUtility({"WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}, {"DISPLAY=:4242"},
                                 {(dir / "image.bin").string()});
     ASSERT_TRUE(run.started) << run.startError;
-    EXPECT_EQ(run.exitCode, kExitNoDisplay) << run.output;
+    EXPECT_EQ(run.exitCode, kExitUsage) << run.output;
     EXPECT_NE(run.output.find("no display is available"), std::string::npos) << run.output;
 }
 
@@ -109,12 +133,8 @@ TEST(UtilityStart, WritingNeedsNoDisplayAndFindsFlashromOutsideTheUsersPath) {
                    {"--write", "--programmer", "dummy:emulate=SST25VF032B,image=" + chip,
                     (dir / "image.bin").string()});
     ASSERT_TRUE(run.started) << run.startError;
-    EXPECT_EQ(run.exitCode, kExitWritten) << run.output;
+    EXPECT_EQ(run.exitCode, kExitDone) << run.output;
     EXPECT_EQ(test::readFile(chip).substr(0, image.size()), image);
-
-    const auto help = runUtility(kNoDisplay, {}, {"--help"});
-    EXPECT_EQ(help.exitCode, kExitWritten);
-    EXPECT_NE(help.output.find("Usage:"), std::string::npos);
 }
 
 }  // namespace

@@ -1,43 +1,19 @@
-// The download utility: its command lines, flashrom's output, padding and
-// read-back, and real writes into flashrom's emulated SPI chip.
+// The download utility's core: flashrom's output, padding and read-back, and
+// real writes into flashrom's emulated SPI chip.
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <random>
 
-#include "downloader/CommandLine.h"
+#include "downloader/ChipAccess.h"
 #include "downloader/DownloadJob.h"
+#include "downloader/FakeFlashrom.h"
 #include "support/TempDir.h"
 
 namespace zadaravod::download {
 namespace {
 
 using test::TempDir;
-
-/// Answers each run from a list and records the command lines.
-struct FakeRunner : ProcessRunner {
-    std::vector<std::vector<std::string>> calls;
-    std::vector<ProcessResult> answers;
-    ProcessResult run(const std::string&, const std::vector<std::string>& arguments,
-                      const LineSink&) override {
-        calls.push_back(arguments);
-        if (answers.empty()) return {true, 1, "unexpected run", ""};
-        ProcessResult r = answers.front();
-        answers.erase(answers.begin());
-        return r;
-    }
-};
-
-std::string randomBytes(std::size_t n, unsigned seed) {
-    std::mt19937 gen(seed);
-    std::string s(n, '\0');
-    for (char& c : s) c = static_cast<char>(gen() & 0xFF);
-    return s;
-}
-
-ProcessResult output(const std::string& text, int exitCode = 0) {
-    return {true, exitCode, text, ""};
-}
+using namespace fake;
 
 TEST(DownloaderCore, ProbeOutputs) {
     auto found =
@@ -65,6 +41,23 @@ TEST(DownloaderCore, ProbeOutputs) {
                   .kind,
               ProbeResult::Kind::SeveralChips);
     EXPECT_EQ(parseProbe(output("something else\n", 3)).kind, ProbeResult::Kind::Failed);
+
+    // A device this user may not open, as libusb (through flashrom), a
+    // serial port or the SPI device file say it; the cause is reported, not
+    // the failed initialisation that follows.
+    for (const char* line :
+         {"libusb: error [get_usbfs_fd] libusb couldn't open USB device /dev/bus/usb/001/005, "
+          "errno=13",
+          "libusb: error [get_usbfs_fd] libusb requires write access to USB device nodes",
+          "libusb: error [op_open] LIBUSB_ERROR_ACCESS",
+          "Cannot open serial port: Permission denied",
+          "linux_spi_init: failed to open /dev/spidev0.0: Permission denied"}) {
+        const auto probe = parseProbe(
+            output(std::string(line) + "\nError: Programmer initialization failed.\n", 1));
+        EXPECT_EQ(probe.kind, ProbeResult::Kind::NoAccess) << line;
+        EXPECT_EQ(probe.detail, line);
+    }
+    EXPECT_FALSE(isPermissionProblem("Couldn't open device 1a86:5512."));
     EXPECT_EQ(parseProbe(output("Segmentation fault\n4096\n", 139)).kind,
               ProbeResult::Kind::Failed);
 }
@@ -78,26 +71,6 @@ TEST(DownloaderCore, PaddingAndComparison) {
     changed[6] = 0;
     EXPECT_EQ(firstDifference(padded, changed), 6);
     EXPECT_EQ(firstDifference(padded, std::span(padded).first(5)), 5);
-}
-
-TEST(DownloaderCore, CommandLineJoinsASplitPathAndKnowsItsOptions) {
-    auto a = parseDownloaderArguments({"/home/u/my", "project.winproj.bin"});
-    EXPECT_FALSE(a.write);
-    EXPECT_EQ(a.request.imagePath, "/home/u/my project.winproj.bin");
-    EXPECT_EQ(a.request.programmer, "ch341a_spi");
-
-    a = parseDownloaderArguments(
-        {"--write", "--programmer", "dummy:emulate=X", "-c", "C", "i.bin"});
-    EXPECT_TRUE(a.error.empty());
-    EXPECT_TRUE(a.write);
-    EXPECT_EQ(a.request.programmer, "dummy:emulate=X");
-    EXPECT_EQ(a.request.chip, "C");
-    EXPECT_EQ(a.request.imagePath, "i.bin");
-
-    EXPECT_FALSE(parseDownloaderArguments({"--write"}).error.empty());
-    EXPECT_FALSE(parseDownloaderArguments({"--write", "i.bin", "--programmer"}).error.empty());
-    EXPECT_FALSE(parseDownloaderArguments({"--bogus", "i.bin"}).error.empty());
-    EXPECT_EQ(parseDownloaderArguments({"--", "-odd.bin"}).request.imagePath, "-odd.bin");
 }
 
 TEST(DownloaderCore, RefusesBeforeFlashromRuns) {
@@ -164,33 +137,40 @@ TEST(DownloaderCore, NoProgrammerSaysWhatToDo) {
     EXPECT_NE(report.message.find("Plug it in"), std::string::npos);
 }
 
-/// A chip of 16 bytes behind a fake flashrom: writes land in `chip`, reads
-/// return it with `flipAt` changed (when set).
-struct FakeChip : ProcessRunner {
-    std::vector<std::vector<std::string>> calls;
-    std::string chip = std::string(16, '\0');
-    int writeExit = 0;
-    int flipAt = -1;
-    ProcessResult run(const std::string&, const std::vector<std::string>& args,
-                      const LineSink& onLine) override {
-        calls.push_back(args);
-        const std::string& file = args.back();
-        if (file == "--flash-size") {
-            if (onLine) onLine("Found Fake flash chip \"F16\" (0 kB, SPI) on fake.");
-            return output("Found Fake flash chip \"F16\" (0 kB, SPI) on fake.\n16\n");
-        }
-        if (args[args.size() - 2] == "-w") {
-            if (writeExit != 0)
-                return output("Erasing and writing flash chip... FAILED!\n", writeExit);
-            chip = test::readFile(file);
-            return output("Erase/write done.\n");
-        }
-        std::string back = chip;
-        if (flipAt >= 0) back[static_cast<std::size_t>(flipAt)] ^= 0x01;
-        test::writeFile(file, back);
-        return output("Reading flash... done.\n");
-    }
-};
+TEST(DownloaderCore, NoPermissionNamesTheGroupToJoin) {
+    TempDir dir;
+    test::writeFile(dir / "i.bin", "abc");
+    DownloadRequest request;
+    request.imagePath = (dir / "i.bin").string();
+    request.flashrom = "/bin/true";
+    auto messageFor = [&](const std::string& programmer, const std::string& flashromSays) {
+        FakeRunner runner;
+        runner.answers.push_back(
+            output(flashromSays + "\nError: Programmer initialization failed.\n", 1));
+        request.programmer = programmer;
+        const auto report = runDownload(request, runner);
+        EXPECT_FALSE(report.ok);
+        EXPECT_EQ(runner.calls.size(), 1u);  // nothing after the probe
+        return report.message;
+    };
+
+    // A USB programmer: Debian's udev rules give the group plugdev access.
+    std::string usb = messageFor(
+        "ch341a_spi",
+        "libusb: error [get_usbfs_fd] libusb couldn't open USB device /dev/bus/usb/001/005, "
+        "errno=13\nCouldn't open device 1a86:5512.");
+    EXPECT_NE(usb.find("may not use the programmer \"ch341a_spi\""), std::string::npos) << usb;
+    EXPECT_NE(usb.find("errno=13"), std::string::npos) << usb;
+    EXPECT_NE(usb.find("sudo adduser " + userName() + " plugdev"), std::string::npos) << usb;
+    EXPECT_NE(usb.find("log out and in again"), std::string::npos);
+    EXPECT_NE(usb.find("plug it in again"), std::string::npos);
+
+    // A serial programmer: the group dialout.
+    std::string serial =
+        messageFor("serprog:dev=/dev/ttyUSB0", "Cannot open serial port: Permission denied");
+    EXPECT_NE(serial.find("sudo adduser " + userName() + " dialout"), std::string::npos) << serial;
+    EXPECT_EQ(serial.find("plugdev"), std::string::npos);
+}
 
 TEST(DownloaderCore, ProbeWritePaddedReadBackInThisOrder) {
     TempDir dir;
@@ -281,35 +261,6 @@ TEST_F(EmulatedChip, ImageIsWrittenReadBackAndFoundEqual) {
     ASSERT_EQ(written.size(), std::size_t{4} << 20);
     EXPECT_EQ(written.substr(0, image.size()), image);
     EXPECT_EQ(written.find_first_not_of('\xFF', image.size()), std::string::npos);
-}
-
-TEST_F(EmulatedChip, UtilityWithoutAWindow) {
-    const std::string utility = test::appDir() + "V31O_DivaD/V31O_DivaD_EN";
-    const std::string image = randomBytes(70000, 9);
-    test::writeFile(dir / "with blank.bin", image);
-    const std::string chip = (dir / "chip.bin").string();
-    SystemProcessRunner runner;
-
-    const auto ok = runner.run(
-        utility, {"--write", "--programmer", programmer(chip), (dir / "with blank.bin").string()},
-        {});
-    ASSERT_TRUE(ok.started) << ok.startError;
-    EXPECT_EQ(ok.exitCode, 0) << ok.output;
-    EXPECT_NE(ok.output.find("read back and found equal"), std::string::npos);
-    EXPECT_EQ(test::readFile(chip).substr(0, image.size()), image);
-
-    // 4 MiB and one byte: refused before flashrom could touch the chip.
-    test::writeFile(dir / "big.bin", std::string((4u << 20) + 1, '\x11'));
-    const std::string before = test::readFile(chip);
-    const auto big = runner.run(
-        utility, {"--write", "--programmer", programmer(chip), (dir / "big.bin").string()}, {});
-    EXPECT_EQ(big.exitCode, 1);
-    EXPECT_NE(big.output.find("more than the largest flash"), std::string::npos);
-    EXPECT_EQ(big.output.find("Looking for the programmer"), std::string::npos);
-    EXPECT_EQ(test::readFile(chip), before);
-
-    const auto usage = runner.run(utility, {"--write"}, {});
-    EXPECT_EQ(usage.exitCode, 2);
 }
 
 TEST_F(EmulatedChip, SmallerEmulatedChipIsRefused) {
