@@ -32,7 +32,6 @@ struct SoundTreatment {
     LoudnessOptions loudnessOptions;
 
     bool any() const { return trim || normalize; }
-    bool operator==(const SoundTreatment&) const = default;
 };
 
 /// The status line after a trim: "Trimming saved 1234 bytes of flash."
