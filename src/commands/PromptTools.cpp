@@ -1,7 +1,11 @@
 #include "commands/PromptTools.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
-#include <fstream>
 
 #include "audio/AudioLayer.h"
 #include "commands/EditHistory.h"
@@ -118,13 +122,36 @@ void TreatmentStage::tellSavings(Messenger* messenger) const {
 
 namespace {
 
-/// Writes `bytes` into the temporary file of `pending`; "" or the reason.
-std::string fillPending(const PendingFile& pending, const std::string& bytes) {
+/// Writes `bytes` into the temporary file of `pending`, flushed to the disk,
+/// with the permission bits of the file it will replace; "" or the reason.
+std::string fillPending(const PendingFile& pending, const std::string& bytes,
+                        fs::perms permissions) {
     if (!pending.error().empty()) return pending.error();
-    std::ofstream out(pending.temporaryPath(), std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.flush();
-    if (!out) return "Cannot write " + pending.temporaryPath().string() + ".";
+    const fs::path& temporary = pending.temporaryPath();
+    const int fd = ::open(temporary.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NOFOLLOW);
+    bool ok = fd >= 0;
+    int err = ok ? 0 : errno;
+    for (std::size_t done = 0; ok && done < bytes.size();) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            err = errno;
+            ok = false;
+        } else {
+            done += static_cast<std::size_t>(n);
+        }
+    }
+    if (ok && ::fsync(fd) != 0 && errno != EINVAL) {
+        err = errno;
+        ok = false;
+    }
+    if (fd >= 0 && ::close(fd) != 0 && ok) {
+        err = errno;
+        ok = false;
+    }
+    if (!ok) return "Cannot write " + temporary.string() + ": " + std::strerror(err);
+    std::error_code ec;
+    fs::permissions(temporary, permissions, fs::perm_options::replace, ec);
     return {};
 }
 
@@ -172,13 +199,19 @@ Result<ProcessReport> processLibrarySound(Project& project, Messenger& messenger
 
     // The new content is complete on disk beside the old file before the old
     // one is moved into the undo folder; the new one then takes its name.
+    std::error_code ec;
+    const fs::perms permissions = fs::symlink_status(target, ec).permissions();
     PendingFile pending(target);
-    if (const std::string why = fillPending(pending, bytes); !why.empty()) return failure(why);
+    if (const std::string why = fillPending(pending, bytes, permissions); !why.empty()) {
+        return failure(why);
+    }
     const Result<std::string> retired = retireSoundFile(project, old.name);
     if (!retired) return retired.error();
     if (const std::string why = pending.commit(); !why.empty()) {
-        std::error_code ec;
-        fs::rename(holdingFolderOf(project) + "/" + retired.value(), target, ec);
+        // The old file goes back where it was (the undo folder keeps it otherwise).
+        if (!retired.value().empty()) {
+            fs::rename(holdingFolderOf(project) + "/" + retired.value(), target, ec);
+        }
         return failure(why + (ec ? " The old file is kept in " + holdingFolderOf(project) + "."
                                  : std::string(" The sound is unchanged.")));
     }

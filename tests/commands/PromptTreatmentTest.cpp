@@ -248,6 +248,8 @@ class Process : public Treatment {
 TEST_F(Process, RewritesTheFileAndTheFiguresButNotTheNameOrThePlaylists) {
     SoundTreatment t = trim();
     t.normalize = true;
+    const auto perms = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
+    fs::permissions(inFolder("door.wav"), perms);
     const Result<ProcessReport> r = processLibrarySound(project, ui, 0, t);
     ASSERT_TRUE(r.ok()) << r.error().text;
     EXPECT_EQ(r.value().name, "door.wav");
@@ -259,6 +261,7 @@ TEST_F(Process, RewritesTheFileAndTheFiguresButNotTheNameOrThePlaylists) {
     EXPECT_EQ(record.name, before.library.at(0).name);
     EXPECT_EQ(record.filePath, before.library.at(0).filePath);
     EXPECT_EQ(record.durationMs, r.value().durationAfterMs);
+    EXPECT_EQ(fs::status(inFolder("door.wav")).permissions(), perms);
     EXPECT_EQ(project.playlists, before.playlists);
     EXPECT_NEAR(lufsOf(inFolder("door.wav")), -16.0, 1.0);
     EXPECT_EQ(ui.statusLines.back(), trimSavingsText(r.value().savedBytes));
