@@ -1,5 +1,6 @@
 // import, remove, clear-library, music load/clear, convert: the audio
-// commands of the editor, with the values taken from the arguments.
+// commands of the editor, with the values taken from the arguments (and the
+// treatment options of PromptCommands.cpp on import, music load and convert).
 #include <CLI/CLI.hpp>
 
 #include <iostream>
@@ -10,6 +11,7 @@
 #include "commands/BackgroundMusic.h"
 #include "commands/Conversion.h"
 #include "commands/Library.h"
+#include "commands/PromptTools.h"
 #include "model/SamplingRates.h"
 
 namespace zadaravod::cli {
@@ -25,6 +27,7 @@ struct Arguments {
     std::string source;
     std::string output;
     std::optional<int> convertRate;
+    SoundTreatment treatment;
 };
 Arguments args;
 
@@ -32,7 +35,7 @@ Done importFiles(Project& project, Messenger& console) {
     std::vector<std::string> files;
     for (const auto& f : args.files) files.push_back(absolutePath(f));
     const std::size_t before = project.library.count();
-    const Result<ImportReport> report = importSounds(project, console, files);
+    const Result<ImportReport> report = importSounds(project, console, files, args.treatment);
     std::cout << "Added " << project.library.count() - before << " of " << files.size()
               << " file(s); the library holds " << project.library.count() << " of "
               << kLibraryCapacity << " sounds.\n";
@@ -60,9 +63,9 @@ Done removeNumbered(Project& project, Messenger& console) {
     return {};
 }
 
-Done loadMusicFile(Project& project) {
+Done loadMusicFile(Project& project, Messenger& console) {
     const std::string path = absolutePath(args.musicFile);
-    const Done loaded = loadMusic(project, path, args.musicRate);
+    const Done loaded = loadMusic(project, path, args.musicRate, args.treatment, &console);
     if (!loaded) return loaded;
     if (args.musicRate) {
         const Result<std::optional<int>> limit = musicRateLimit(path);
@@ -82,6 +85,7 @@ void addAudioCommands(CLI::App& app, Session& session) {
         ->required();
     importCommand->add_option("files", args.files, "WAV, MP3, WMA or other sound files")
         ->required();
+    addTreatmentOptions(*importCommand, args.treatment);
     importCommand->callback([&session] {
         session.edit(args.project,
                      [&](Project& project) { return importFiles(project, session.console); });
@@ -114,8 +118,10 @@ void addAudioCommands(CLI::App& app, Session& session) {
     load->add_option("file", args.musicFile, "A WAV, MP3, WMA or other sound file")->required();
     load->add_option("--rate", args.musicRate,
                      "Rate in Hz when the file must be converted (4000..8000, at most its own)");
+    addTreatmentOptions(*load, args.treatment);
     load->callback([&session] {
-        session.edit(args.project, [](Project& project) { return loadMusicFile(project); });
+        session.edit(args.project,
+                     [&](Project& project) { return loadMusicFile(project, session.console); });
     });
     auto* musicClear = music->add_subcommand("clear", "Remove the background music");
     musicClear->callback([&session] {
@@ -131,13 +137,14 @@ void addAudioCommands(CLI::App& app, Session& session) {
     convert->add_option("output", args.output, "The WAV file to write (replaced if it exists)")
         ->required();
     convert->add_option("--rate", args.convertRate, "Rate in Hz: " + rateListText(22000));
+    addTreatmentOptions(*convert, args.treatment);
     convert->callback([&session] {
         if (!args.convertRate) {
             return session.refuse("convert needs --rate <hz> with one of these rates (Hz): " +
                                   rateListText(kSupportedRates.back()));
         }
-        const Done converted =
-            convertSound(absolutePath(args.source), absolutePath(args.output), *args.convertRate);
+        const Done converted = convertSound(absolutePath(args.source), absolutePath(args.output),
+                                            *args.convertRate, args.treatment, &session.console);
         if (!converted) return session.refuse(converted.error());
         session.console.message("MP3/WMA to WAV Convert OK!", kAppCaption, MessageIcon::None);
     });

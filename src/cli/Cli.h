@@ -13,6 +13,9 @@
 namespace CLI {
 class App;
 }
+namespace zadaravod {
+struct SoundTreatment;
+}
 
 namespace zadaravod::cli {
 
@@ -72,6 +75,11 @@ void addListCommands(CLI::App& app, Session& session);    // list, clear-lists
 void addSetCommands(CLI::App& app, Session& session);     // set
 void addPlayCommands(CLI::App& app, Session& session);    // play
 void addExportCommands(CLI::App& app, Session& session);  // export
+void addPromptCommands(CLI::App& app, Session& session);  // say, process
+
+/// Adds --trim, --normalize and their settings (--threshold, --loudness) to
+/// `command`, filling `treatment` when it is parsed.
+void addTreatmentOptions(CLI::App& command, SoundTreatment& treatment);
 
 /// Parses a list number written in decimal ("10") or as the editor shows it
 /// ("0aH"); returns -1 when it is not 0..219.

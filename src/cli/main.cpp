@@ -20,6 +20,7 @@ int main(int argc, char** argv) {
     addSetCommands(app, session);
     addPlayCommands(app, session);
     addExportCommands(app, session);
+    addPromptCommands(app, session);
 
     try {
         app.parse(argc, argv);

@@ -19,7 +19,8 @@ Result<std::optional<int>> musicRateLimit(const std::string& path) {
     return std::optional<int>(rate <= kMaxMusicRate ? rate : kMaxMusicRate);
 }
 
-Done loadMusic(Project& project, const std::string& path, std::optional<int> rate) {
+Done loadMusic(Project& project, const std::string& path, std::optional<int> rate,
+               const SoundTreatment& treatment, Messenger* messenger) {
     if (!project.projectOpen || project.soundFolder.empty()) return failure("No project is open.");
     if (!project.backgroundMusic.empty()) {
         return failure("Background music is loaded already (" + project.backgroundMusic.at(0).name +
@@ -37,8 +38,16 @@ Done loadMusic(Project& project, const std::string& path, std::optional<int> rat
     const Result<std::optional<int>> limit = musicRateLimit(path);
     if (!limit) return limit.error();
 
+    TreatmentStage stage(treatment);
     if (!limit.value()) {
-        if (Done copied = copyIntoSoundFolder(path, project); !copied) return copied;
+        std::string from = path;
+        if (stage.active()) {
+            const Result<std::string> treated = stage.copy(path, name);
+            if (!treated) return treated.error();
+            from = treated.value();
+        }
+        if (Done copied = copyIntoSoundFolder(from, project); !copied) return copied;
+        stage.tellSavings(messenger);
         const std::string target = soundPath(project.soundFolder, name);
         project.backgroundMusic.addTail(makeSoundRecord(target, name));
         return {};
@@ -55,6 +64,14 @@ Done loadMusic(Project& project, const std::string& path, std::optional<int> rat
     const std::string target = soundPath(project.soundFolder, targetName);
     if (samePath(target, path))
         return failure("Cannot save to the source file!", MessageIcon::None);
+    if (stage.active()) {
+        const Result<std::string> treated = stage.convert(path, targetName, *rate);
+        if (!treated) return treated.error();
+        if (Done copied = copyIntoSoundFolder(treated.value(), project); !copied) return copied;
+        stage.tellSavings(messenger);
+        project.backgroundMusic.addTail(makeSoundRecord(target, targetName));
+        return {};
+    }
     if (Done room = makeRoomFor(project, targetName); !room) return room;
     const ConversionResult converted = convertToMonoWav(path, target, *rate);
     if (!converted.ok) {

@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 
+#include "commands/PromptTools.h"
 #include "commands/Result.h"
 #include "commands/UserInterface.h"
 #include "model/Project.h"
@@ -25,8 +26,12 @@ Result<std::optional<int>> musicRateLimit(const std::string& path);
 /// rates up to that limit) into soundFolder/<name> (WAV) or
 /// soundFolder/<name>.wav (other files). Fails with the reason — music loaded
 /// already, a name the library uses, a missing or wrong rate (naming the
-/// allowed ones), a file that cannot be read, copied or converted.
-Done loadMusic(Project& project, const std::string& path, std::optional<int> rate);
+/// allowed ones), a file that cannot be read, copied or converted. With a
+/// `treatment` the music is treated on its way in (a refused one, such as
+/// pure silence, is not loaded) and what trimming saved goes to
+/// `messenger->status` when a messenger is given.
+Done loadMusic(Project& project, const std::string& path, std::optional<int> rate,
+               const SoundTreatment& treatment = {}, Messenger* messenger = nullptr);
 
 /// Clear: empties `backgroundMusic`; its file stays in the sound folder.
 bool clearBackgroundMusic(Project& project);

@@ -1,6 +1,8 @@
 #include "commands/Conversion.h"
 
 #include "audio/AudioLayer.h"
+#include "commands/SoundFiles.h"
+#include "io/AtomicFile.h"
 #include "model/MemoryGauge.h"
 #include "model/SamplingRates.h"
 
@@ -12,7 +14,8 @@ Message convertFailure(const std::string& reason) {
 }
 }  // namespace
 
-Done convertSound(const std::string& source, const std::string& output, int rate) {
+Done convertSound(const std::string& source, const std::string& output, int rate,
+                  const SoundTreatment& treatment, Messenger* messenger) {
     if (!isSupportedRate(rate)) {
         return convertFailure(std::to_string(rate) +
                               " Hz is not a rate the chip plays; use one of " +
@@ -26,6 +29,23 @@ Done convertSound(const std::string& source, const std::string& output, int rate
     if (const std::string tooLong = checkFitsLargestFlash(source, info.lengthSeconds, rate);
         !tooLong.empty()) {
         return convertFailure(tooLong);
+    }
+    if (treatment.any()) {
+        TreatmentStage stage(treatment);
+        std::string name = fileNameOf(output);
+        if (!unusableName(name).empty()) name = "converted.wav";
+        const Result<std::string> treated = stage.convert(source, name, rate);
+        if (!treated) return convertFailure(treated.error().text);
+        std::string bytes;
+        if (!readWholeFile(treated.value(), bytes, error, kMaxProcessedWavBytes)) {
+            return convertFailure(error);
+        }
+        const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data());
+        if (std::string e = writeFileAtomically(output, {data, bytes.size()}); !e.empty()) {
+            return convertFailure(e);
+        }
+        stage.tellSavings(messenger);
+        return {};
     }
     const ConversionResult result = convertToMonoWav(source, output, rate);
     if (!result.ok) return convertFailure(result.error);

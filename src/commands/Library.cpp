@@ -24,7 +24,7 @@ void skip(Messenger& messenger, const std::string& reason) {
 /// One file of an import: true when added, false when skipped (told), or the
 /// message that stops the whole import.
 Result<bool> importOne(Project& project, Messenger& messenger, const std::string& source,
-                       bool severalFiles) {
+                       bool severalFiles, TreatmentStage& stage) {
     const std::string name = fileNameOf(source);
     if (const std::string why = unusableName(name); !why.empty()) {
         skip(messenger, why);
@@ -64,7 +64,16 @@ Result<bool> importOne(Project& project, Messenger& messenger, const std::string
 
     if (wavName && info.plainPcm) {
         if (libraryFull(project)) return stop("Sound Library full!");
-        if (Done copied = copyIntoSoundFolder(source, project); !copied) {
+        std::string from = source;
+        if (stage.active()) {
+            const Result<std::string> treated = stage.copy(source, name);
+            if (!treated) {
+                skip(messenger, treated.error().text);
+                return false;
+            }
+            from = treated.value();
+        }
+        if (Done copied = copyIntoSoundFolder(from, project); !copied) {
             messenger.tell(copied.error());
             return false;
         }
@@ -79,6 +88,19 @@ Result<bool> importOne(Project& project, Messenger& messenger, const std::string
         return false;
     }
     if (libraryFull(project)) return stop(wavName ? "Sound Library full!" : "Sound Library Full!");
+    if (stage.active()) {
+        const Result<std::string> treated = stage.convert(source, targetName, targetRate);
+        if (!treated) {
+            skip(messenger, treated.error().text);
+            return false;
+        }
+        if (Done copied = copyIntoSoundFolder(treated.value(), project); !copied) {
+            messenger.tell(copied.error());
+            return false;
+        }
+        project.library.addTail(makeSoundRecord(target, targetName));
+        return true;
+    }
     if (Done room = makeRoomFor(project, targetName); !room) {
         messenger.tell(room.error());
         return false;
@@ -101,18 +123,24 @@ Done checkLibraryImport(const Project& project) {
 }
 
 Result<ImportReport> importSounds(Project& project, Messenger& messenger,
-                                  const std::vector<std::string>& paths) {
+                                  const std::vector<std::string>& paths,
+                                  const SoundTreatment& treatment) {
     if (Done ready = checkLibraryImport(project); !ready) return ready.error();
     if (paths.size() > static_cast<std::size_t>(kLibraryCapacity)) {
         return stop("Try add fewer files!");
     }
     ImportReport report;
     const bool several = paths.size() > 1;
+    TreatmentStage stage(treatment);
     for (const std::string& source : paths) {
-        const Result<bool> added = importOne(project, messenger, source, several);
-        if (!added) return added.error();
+        const Result<bool> added = importOne(project, messenger, source, several, stage);
+        if (!added) {
+            stage.tellSavings(&messenger);
+            return added.error();
+        }
         ++(added.value() ? report.added : report.skipped);
     }
+    stage.tellSavings(&messenger);
     return report;
 }
 

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "commands/PromptTools.h"
 #include "commands/Result.h"
 #include "commands/UserInterface.h"
 #include "model/Project.h"
@@ -33,8 +34,13 @@ Done checkLibraryImport(const Project& project);
 /// told through `messenger` and skipped. A name already used, a WAV at a rate
 /// the import refuses, a single compressed file above 22000 Hz or a full
 /// library stops the command with its message; the files added before stay.
+/// With a `treatment`, each file is treated on its way in (the copied WAVs
+/// too, which then become 16-bit mono); a file the treatment refuses (pure
+/// silence) is told and skipped, and what trimming saved goes to
+/// `messenger.status`. Without one, every file arrives exactly as above.
 Result<ImportReport> importSounds(Project& project, Messenger& messenger,
-                                  const std::vector<std::string>& paths);
+                                  const std::vector<std::string>& paths,
+                                  const SoundTreatment& treatment = {});
 
 /// Delete: removes library sound `index` (0-based), every playlist entry that
 /// plays it (a status line says how many) and its file in the sound folder (a
