@@ -274,23 +274,28 @@ bool encodeWavFile(const std::filesystem::path& wav, std::vector<std::uint8_t>& 
     return true;
 }
 
-std::string elementAsCArray(std::span<const std::uint8_t> element, const std::string& symbol) {
-    std::string text;
-    text.reserve(element.size() * 6 + 200);
-    const int version = element.size() > 4 ? element[4] : 0;
-    text += "/* Sound element (LKEL v" + std::to_string(version) + "), " +
-            std::to_string(element.size()) + " bytes. */\n";
-    text +=
-        "static const unsigned char " + symbol + "[" + std::to_string(element.size()) + "] = {\n";
-    static const char digits[] = "0123456789ABCDEF";
-    for (std::size_t i = 0; i < element.size(); ++i) {
-        if (i % 16 == 0) text += "    ";
-        const char byteText[4] = {'0', 'x', digits[element[i] >> 4], digits[element[i] & 15]};
-        text.append(byteText, 4);
-        if (i + 1 < element.size()) text += (i % 16 == 15) ? ",\n" : ", ";
+std::string elementHeaderText(std::span<const std::uint8_t> element,
+                              const std::string& elementFileName) {
+    std::string name;
+    for (const char c : elementFileName) {
+        const auto u = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\' || c == '?') {
+            name += '\\';
+            name += c;
+        } else if (u < 0x20 || u == 0x7F) {
+            char octal[8];
+            std::snprintf(octal, sizeof octal, "\\%03o", u);
+            name += octal;
+        } else {
+            name += c;  // UTF-8 bytes stand as they are
+        }
     }
-    text += "\n};\n";
-    return text;
+    const int version = element.size() > 4 ? element[4] : 0;
+    const std::string size = std::to_string(element.size());
+    return "/* A sound element (LKEL version " + std::to_string(version) + "), " + size +
+           " bytes. */\n#define SOUND_ELEMENT_FILE \"" + name +
+           "\"\n#define SOUND_ELEMENT_VERSION " + std::to_string(version) +
+           "\n#define SOUND_ELEMENT_BYTES " + size + "\n";
 }
 
 }  // namespace zadaravod::element

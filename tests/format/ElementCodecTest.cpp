@@ -301,11 +301,16 @@ TEST(ElementCodec, GoldenElementsOfBothVersionsDecodeUnchanged) {
     }
 }
 
-TEST(ElementCodec, CArrayHoldsEveryByte) {
-    const std::vector<std::uint8_t> el = {0x00, 0xAB, 0xFF};
-    const std::string text = elementAsCArray(el, "snd");
-    EXPECT_NE(text.find("snd[3]"), std::string::npos);
-    EXPECT_NE(text.find("0x00, 0xAB, 0xFF"), std::string::npos);
+TEST(ElementCodec, HeaderTextNamesTheFileAsACString) {
+    std::vector<std::uint8_t> el(68, 0);
+    el[4] = 2;
+    const std::string text = elementHeaderText(el, "a \"b\"\\c?\n.wav.rbf");
+    EXPECT_NE(text.find("#define SOUND_ELEMENT_FILE \"a \\\"b\\\"\\\\c\\?\\012.wav.rbf\"\n"),
+              std::string::npos)
+        << text;
+    EXPECT_NE(text.find("#define SOUND_ELEMENT_BYTES 68\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("#define SOUND_ELEMENT_VERSION 2\n"), std::string::npos) << text;
+    EXPECT_LT(std::count(text.begin(), text.end(), '\n'), 6);  // a few lines, not the bytes
 }
 
 }  // namespace
