@@ -61,7 +61,10 @@ int main(int argc, char** argv) {
         for (int r = 0; r < repetitions; ++r) {
             Quiet quiet;
             const auto t0 = std::chrono::steady_clock::now();
-            const auto built = buildImage(p, paths, quiet, {threads});
+            BuildOptions options;
+            options.threads = threads;
+            options.useCache = false;
+            const auto built = buildImage(p, paths, quiet, options);
             const auto t1 = std::chrono::steady_clock::now();
             if (!built) {
                 std::fprintf(stderr, "%s\n", built.error().text.c_str());
