@@ -1,4 +1,8 @@
-#include "audio/SdlPlayer.h"
+// libzadaravod_sdl.so: the player over SDL2 audio behind SdlPlayer (whose
+// header describes it), loaded by the audio layer on first use
+// (AudioModules.h), so that a program loads SDL only when it plays sound.
+
+#include "audio/AudioModules.h"
 
 #include <SDL.h>
 
@@ -12,6 +16,7 @@ extern "C" {
 #include <array>
 #include <cstdint>
 #include <limits>
+#include <memory>
 #include <mutex>
 #include <utility>
 #include <vector>
@@ -19,6 +24,28 @@ extern "C" {
 namespace zadaravod {
 
 namespace {
+
+class SdlEngine final : public audio_module::PlayerEngine {
+  public:
+    SdlEngine();
+    /// Stops every channel, closes the device and shuts SDL's audio down.
+    ~SdlEngine() override;
+    SdlEngine(const SdlEngine&) = delete;
+    SdlEngine& operator=(const SdlEngine&) = delete;
+
+    bool available() override;
+    std::string errorText() const override;
+    bool playPaused(int channel, SampleHandle sample) override;
+    void unpauseAll() override;
+    bool isPlaying(int channel) override;
+    void stopAll() override;
+    int deviceRate() const override;
+    int deviceChannels() const override;
+
+  private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
 
 /// What the player asks the device for; a device that prefers another rate
 /// keeps its own (no second resampling inside SDL).
@@ -82,7 +109,7 @@ std::string noSoundText(const std::string& what, const char* reason) {
 
 }  // namespace
 
-struct SdlPlayer::Impl {
+struct SdlEngine::Impl {
     /// Guards the device's state below. Every SDL call is made holding it;
     /// the device callback never takes it.
     mutable std::mutex deviceMutex;
@@ -123,7 +150,7 @@ struct SdlPlayer::Impl {
     }
 };
 
-bool SdlPlayer::Impl::ensureOpen() {
+bool SdlEngine::Impl::ensureOpen() {
     if (openTried) return device != 0;
     openTried = true;
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
@@ -158,7 +185,7 @@ bool SdlPlayer::Impl::ensureOpen() {
     return true;
 }
 
-bool SdlPlayer::Impl::refill(Voice& v) {
+bool SdlEngine::Impl::refill(Voice& v) {
     const PlayerSample& s = *v.sample;
     const auto channels = static_cast<std::size_t>(s.channels);
     const std::size_t total = s.frames();
@@ -189,7 +216,7 @@ bool SdlPlayer::Impl::refill(Voice& v) {
     return made > 0 || count > 0;
 }
 
-bool SdlPlayer::Impl::pull(Voice& v, std::size_t frames) {
+bool SdlEngine::Impl::pull(Voice& v, std::size_t frames) {
     const auto srcChannels = static_cast<std::size_t>(v.sample->channels);
     const auto devChannels = static_cast<std::size_t>(spec.channels);
     std::size_t got = 0;
@@ -219,7 +246,7 @@ bool SdlPlayer::Impl::pull(Voice& v, std::size_t frames) {
     return true;
 }
 
-void SdlPlayer::Impl::fill(Uint8* out, int len) {
+void SdlEngine::Impl::fill(Uint8* out, int len) {
     std::lock_guard lock(mutex);
     const std::size_t frameBytes = sizeof(std::int16_t) * spec.channels;
     const std::size_t frames = static_cast<std::size_t>(std::max(len, 0)) / frameBytes;
@@ -241,9 +268,9 @@ void SdlPlayer::Impl::fill(Uint8* out, int len) {
     std::fill(out + want * sizeof(std::int16_t), out + len, Uint8{0});
 }
 
-SdlPlayer::SdlPlayer() : impl_(std::make_unique<Impl>()) {}
+SdlEngine::SdlEngine() : impl_(std::make_unique<Impl>()) {}
 
-SdlPlayer::~SdlPlayer() {
+SdlEngine::~SdlEngine() {
     std::lock_guard lock(impl_->deviceMutex);
     // Closing waits for the callback, which only takes `mutex`.
     if (impl_->device != 0) SDL_CloseAudioDevice(impl_->device);
@@ -257,17 +284,17 @@ SdlPlayer::~SdlPlayer() {
     }
 }
 
-bool SdlPlayer::available() {
+bool SdlEngine::available() {
     std::lock_guard lock(impl_->deviceMutex);
     return impl_->ensureOpen();
 }
 
-std::string SdlPlayer::errorText() const {
+std::string SdlEngine::errorText() const {
     std::lock_guard lock(impl_->deviceMutex);
     return impl_->error;
 }
 
-bool SdlPlayer::playPaused(int channel, SampleHandle sample) {
+bool SdlEngine::playPaused(int channel, SampleHandle sample) {
     if (channel < 0 || channel >= kPlayerChannels || !sample) return false;
     if (sample->channels < 1 || sample->channels > 2 || sample->sampleRate <= 0 ||
         sample->sampleRate > kMaxPlayerRate)
@@ -307,12 +334,12 @@ bool SdlPlayer::playPaused(int channel, SampleHandle sample) {
     return true;
 }
 
-void SdlPlayer::unpauseAll() {
+void SdlEngine::unpauseAll() {
     std::lock_guard lock(impl_->mutex);
     for (Voice& v : impl_->voices) v.paused = false;
 }
 
-bool SdlPlayer::isPlaying(int channel) {
+bool SdlEngine::isPlaying(int channel) {
     if (channel < 0 || channel >= kPlayerChannels) return false;
     bool playing = false;
     std::vector<Voice> retired;
@@ -325,7 +352,7 @@ bool SdlPlayer::isPlaying(int channel) {
     return playing;
 }
 
-void SdlPlayer::stopAll() {
+void SdlEngine::stopAll() {
     std::vector<Voice> stopped;
     {
         std::lock_guard lock(impl_->mutex);
@@ -336,14 +363,21 @@ void SdlPlayer::stopAll() {
     releaseAll(stopped);
 }
 
-int SdlPlayer::deviceRate() const {
+int SdlEngine::deviceRate() const {
     std::lock_guard lock(impl_->deviceMutex);
     return impl_->device != 0 ? impl_->spec.freq : 0;
 }
 
-int SdlPlayer::deviceChannels() const {
+int SdlEngine::deviceChannels() const {
     std::lock_guard lock(impl_->deviceMutex);
     return impl_->device != 0 ? impl_->spec.channels : 0;
 }
 
 }  // namespace zadaravod
+
+extern "C" __attribute__((visibility("default"))) const zadaravod::audio_module::SdlFunctions*
+zadaravod_sdl_module(int interfaceVersion) {
+    static const zadaravod::audio_module::SdlFunctions table = {
+        []() -> zadaravod::audio_module::PlayerEngine* { return new zadaravod::SdlEngine; }};
+    return interfaceVersion == zadaravod::audio_module::kModuleInterfaceVersion ? &table : nullptr;
+}
