@@ -118,12 +118,27 @@ std::size_t elementSize(std::size_t sampleCount) {
     return kHeaderBytes + blocks * kBlockBytes;
 }
 
-std::uint16_t crc16(std::span<const std::uint8_t> bytes, std::uint16_t crc) {
-    for (std::uint8_t b : bytes) {
-        crc = static_cast<std::uint16_t>(crc ^ (static_cast<std::uint16_t>(b) << 8));
+namespace {
+
+/// The CRC of each byte value: the eight shift steps of one byte, done once.
+constexpr std::array<std::uint16_t, 256> makeCrcTable() {
+    std::array<std::uint16_t, 256> table{};
+    for (std::size_t byte = 0; byte < 256; ++byte) {
+        auto crc = static_cast<std::uint16_t>(byte << 8);
         for (int i = 0; i < 8; ++i)
             crc = static_cast<std::uint16_t>((crc & 0x8000) ? (crc << 1) ^ 0x1021 : crc << 1);
+        table[byte] = crc;
     }
+    return table;
+}
+
+constexpr std::array<std::uint16_t, 256> kCrcTable = makeCrcTable();
+
+}  // namespace
+
+std::uint16_t crc16(std::span<const std::uint8_t> bytes, std::uint16_t crc) {
+    for (std::uint8_t b : bytes)
+        crc = static_cast<std::uint16_t>((crc << 8) ^ kCrcTable[(crc >> 8) ^ b]);
     return crc;
 }
 
