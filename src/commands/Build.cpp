@@ -94,6 +94,37 @@ Result<std::vector<std::uint8_t>> convertSilence(const AppPaths& paths,
     return stopped("the conversion of the 10 ms silence file " + job.wavPath + " failed.");
 }
 
+/// Writes `bytes` to `path` atomically unless the file there holds them
+/// already; returns an error text or "".
+std::string writeUnlessSame(const fs::path& path, const std::vector<std::uint8_t>& bytes,
+                            const AtomicWriteOptions& options = {}) {
+    std::string present, error;
+    std::error_code ec;
+    if (fs::is_regular_file(path, ec) && readWholeFile(path, present, error, bytes.size()) &&
+        present.size() == bytes.size() &&
+        std::equal(bytes.begin(), bytes.end(), present.begin(),
+                   [](std::uint8_t a, char b) { return a == static_cast<std::uint8_t>(b); })) {
+        return {};
+    }
+    removeStaleTemporaries(path);
+    return writeFileAtomically(path, bytes, options);
+}
+
+/// Saves the project as every build does first, but a file that already holds
+/// exactly what would be written is left alone, so that building again
+/// forces nothing to disk. Returns an error text or "".
+std::string saveBeforeBuild(const Project& project) {
+    // The project file is the one the user opened: a link is written through.
+    std::string error =
+        writeUnlessSame(project.projectFilePath, storeProjectFile(project, project.projectFilePath),
+                        {.followSymlink = true});
+    if (error.empty()) {
+        error = writeUnlessSame(project.flashSizePath(),
+                                storeFlashSizeFile(project.flashSize, project.flashSizePath()));
+    }
+    return error;
+}
+
 /// The cache of a build: the one the options name, or none.
 std::unique_ptr<ElementCache> openCache(const BuildOptions& options, Messenger& messenger) {
     if (!options.useCache) return nullptr;
@@ -121,7 +152,7 @@ FitMessage fitMessage(std::uint64_t length, int sizeIndex) {
 Result<std::uint64_t> buildImage(Project& project, const AppPaths& paths, Messenger& messenger,
                                  const BuildOptions& options) {
     if (project.projectFilePath.empty()) return failure("No project is open.");
-    if (const std::string error = saveProjectFiles(project); !error.empty()) {
+    if (const std::string error = saveBeforeBuild(project); !error.empty()) {
         return failure(error);
     }
     // Everything that can be checked is checked before any conversion is

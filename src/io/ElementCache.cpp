@@ -26,6 +26,8 @@ constexpr std::size_t kChecksumAt = 48;
 constexpr std::size_t kEntryHeaderBytes = 80;
 /// Larger payloads are not kept (no element of a flash image comes near).
 constexpr std::uintmax_t kMaxPayloadBytes = std::uintmax_t{64} << 20;
+/// How stale an entry's use time may be before a hit brings it up to date.
+constexpr auto kUseTimeSlack = std::chrono::minutes(10);
 /// Temporary files of writers that died are removed after this long.
 constexpr auto kStaleTemporaryAge = std::chrono::hours(1);
 
@@ -210,7 +212,14 @@ std::optional<std::vector<std::uint8_t>> ElementCache::find(const Key& key) {
             getLength(file.data() + kLengthAt) == payload.size() &&
             std::equal(checksum.begin(), checksum.end(), file.begin() + kChecksumAt);
     }
-    if (sound) ::futimens(fd, nullptr);  // used now: the last to go in a trim
+    // Used now: the last to go in a trim. A time a few minutes old is near
+    // enough, and sparing the update spares a repeated build hundreds of
+    // inode writes.
+    if (sound && std::chrono::system_clock::now() - std::chrono::system_clock::time_point(
+                                                        std::chrono::seconds(st.st_mtim.tv_sec)) >
+                     kUseTimeSlack) {
+        ::futimens(fd, nullptr);
+    }
     ::close(fd);
     if (!sound) {
         ::unlink(path.c_str());

@@ -61,8 +61,9 @@ class ElementCache {
     const std::filesystem::path& entryFolder() const { return entries_; }
 
     /// The bytes stored under `key`, checked against their checksum, and the
-    /// entry marked as just used; nullopt when there is none or it is damaged
-    /// (a damaged entry is removed).
+    /// entry marked as just used (its time, which trim() goes by, is brought
+    /// up to date when it is more than ten minutes old); nullopt when there is
+    /// none or it is damaged (a damaged entry is removed).
     std::optional<std::vector<std::uint8_t>> find(const Key& key);
     /// Stores `bytes` under `key`, replacing any entry there. False when the
     /// cache could not take them; the cache is then unusable for the rest of

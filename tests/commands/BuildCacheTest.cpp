@@ -16,6 +16,7 @@
 #include "format/ElementCodec.h"
 #include "format/WavFile.h"
 #include "io/ElementCache.h"
+#include "model/ProjectFile.h"
 #include "support/Cli.h"
 #include "support/ConverterPattern.h"
 #include "support/ImageFixtures.h"
@@ -207,6 +208,24 @@ TEST(BuildCache, AReplacementConverterWithoutTheMemoryExportIsCalledTheOldWay) {
     ASSERT_GT(cold->image.size(), 0x17FF0 + pattern.size());
     EXPECT_EQ(cold->image.substr(0x17FF0, pattern.size()),
               std::string(pattern.begin(), pattern.end()));
+}
+
+TEST(BuildCache, ABuildRewritesTheProjectFilesOnlyWhenTheyChange) {
+    test::TempDir dir;
+    Project p = test::makeProject(dir, 2);
+    ASSERT_TRUE(build(p, {})->ok);
+    const auto old = fs::file_time_type::clock::now() - std::chrono::hours(24);
+    fs::last_write_time(p.projectFilePath, old);
+    fs::last_write_time(p.flashSizePath(), old);
+    ASSERT_TRUE(build(p, {})->ok);
+    EXPECT_EQ(fs::last_write_time(p.projectFilePath), old);
+    EXPECT_EQ(fs::last_write_time(p.flashSizePath()), old);
+    p.flashSize.sizeIndex = 2;
+    p.playlists[4].addTail(p.library.at(1));
+    ASSERT_TRUE(build(p, {})->ok);
+    EXPECT_NE(fs::last_write_time(p.flashSizePath()), old);
+    const std::vector<std::uint8_t> stored = storeProjectFile(p, p.projectFilePath);
+    EXPECT_EQ(readFile(p.projectFilePath), std::string(stored.begin(), stored.end()));
 }
 
 TEST(BuildProgress, EverySoundIsReportedAndAStopLeavesNoNewImage) {
