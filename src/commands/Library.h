@@ -33,6 +33,9 @@ Done checkLibraryImport(const Project& project);
 /// told through `messenger` and skipped. A name already used, a WAV at a rate
 /// the import refuses, a single compressed file above 22000 Hz or a full
 /// library stops the command with its message; the files added before stay.
+/// With several files, each is told as a status line ("Importing sound 3 of
+/// 40") and a progress step; progress() returning false stops the import
+/// before the next file (the files added before stay).
 Result<ImportReport> importSounds(Project& project, Messenger& messenger,
                                   const std::vector<std::string>& paths);
 
