@@ -271,13 +271,14 @@ TEST(BuildProgress, EverySoundIsReportedAndAStopLeavesNoNewImage) {
 
 TEST(BuildOnAFullDisk, TheBuildFailsCleanlyAndKeepsTheOldImage) {
     test::TempDir dir;
-    Project p = test::makeProject(dir, 2);
+    Project p = test::makeProject(dir, 2, 20000);
     test::writeFile(p.imagePath(), "old image");
     std::signal(SIGXFSZ, SIG_IGN);
     rlimit old{};
     ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
     rlimit small = old;
-    small.rlim_cur = 50000;  // the project files fit, the image (133 KB) does not
+    // The project files fit; neither a cache entry (13 KB) nor the image does.
+    small.rlim_cur = 5000;
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
     const auto built = build(p, dir / "cache");
     ::setrlimit(RLIMIT_FSIZE, &old);
@@ -288,6 +289,15 @@ TEST(BuildOnAFullDisk, TheBuildFailsCleanlyAndKeepsTheOldImage) {
     EXPECT_EQ(readFile(p.imagePath()), "old image");
     for (const auto& e : fs::directory_iterator(fs::path(p.projectFilePath).parent_path()))
         EXPECT_EQ(e.path().filename().string().find(".tmp"), std::string::npos) << e.path();
+    // The cache gave up on the first entry it could not write, and said so once.
+    const auto& lines = built->ui.statusLines;
+    EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                            [](const std::string& l) {
+                                return l.find("element cache cannot be used") != std::string::npos;
+                            }),
+              1)
+        << testing::PrintToString(lines);
+    EXPECT_EQ(entriesIn(dir / "cache"), 0u);
 }
 
 // Two command-line builds at once, of two copies of one project, sharing
