@@ -1,7 +1,20 @@
 // Builds a full project -- 510 sounds at 8000 Hz filling a 4 MiB image --
-// and prints the build time (project save, 510 conversions through the
-// plugin, image write). Usage: bench_build_image [repetitions]
+// and prints its build times against the I/O floor measured in the same run:
+// reading every WAV of the project and writing an image of the same size
+// with the same atomic write (and fsync) the build uses. Timed: a build with
+// an empty element cache (every sound converted, on all processors), a build
+// with the cache warm (nothing converted), and a cold build on one thread.
+// Targets: cold at most 3 x the floor, warm at most 2 x.
+//
+// Usage: bench_build_image [repetitions [folder...]]
+// The folders are where the project is made (one run each); by default the
+// system's temporary folder and, when it is a tmpfs, /dev/shm.
 
+#include <fcntl.h>
+#include <sys/statfs.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -9,30 +22,41 @@
 #include <filesystem>
 #include <random>
 #include <string>
-
-#include <unistd.h>
+#include <thread>
+#include <vector>
 
 #include "commands/Build.h"
 #include "format/ElementCodec.h"
 #include "format/WavFile.h"
+#include "io/AtomicFile.h"
 
 using namespace zadaravod;
 namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+namespace {
 
 /// The build's reports are not shown while it is timed.
 struct Quiet : Messenger {
     void message(const std::string&, const std::string&, Icon) override {}
 };
 
-int main(int argc, char** argv) {
-    const int repetitions = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
-    const fs::path dir =
-        fs::temp_directory_path() / ("zadaravod-build-bench-" + std::to_string(::getpid()));
-    const fs::path folder = dir / "full.winproj";
-    fs::create_directories(folder / "full.winproj.sound");
+constexpr long kTmpfsMagic = 0x01021994;
 
-    // 190 blocks a sound: 510 x 8006 bytes + the fixed part = 4181348 bytes.
+std::string fileSystemOf(const fs::path& folder) {
+    struct statfs st {};
+    if (::statfs(folder.c_str(), &st) != 0) return "?";
+    if (st.f_type == kTmpfsMagic) return "tmpfs";
+    if (st.f_type == 0xEF53) return "ext4";
+    char hex[32];
+    std::snprintf(hex, sizeof hex, "fs 0x%lx", static_cast<unsigned long>(st.f_type));
+    return hex;
+}
+
+/// 510 sounds of 190 blocks each: 510 x 8006 bytes + the fixed part = 4181348 bytes.
+Project makeProject(const fs::path& folder) {
     const std::size_t samples = 190 * element::kSamplesPerBlock;
+    fs::create_directories(folder / "full.winproj.sound");
     Project p;
     p.projectOpen = true;
     p.projectFilePath = (folder / "full.winproj").string();
@@ -54,32 +78,91 @@ int main(int argc, char** argv) {
         p.library.addTail(s);
         if (i < kPlaylistCount) p.playlists[static_cast<std::size_t>(i)].addTail(s);
     }
-    const AppPaths paths = AppPaths::ofFolder(ZADARAVOD_APP_DIR);
-    for (unsigned threads : {1u, 0u}) {
-        double best = 1e9;
-        std::uintmax_t size = 0;
-        for (int r = 0; r < repetitions; ++r) {
-            Quiet quiet;
-            const auto t0 = std::chrono::steady_clock::now();
-            const auto built = buildImage(p, paths, quiet, {threads});
-            const auto t1 = std::chrono::steady_clock::now();
-            if (!built) {
-                std::fprintf(stderr, "%s\n", built.error().text.c_str());
-                return 1;
-            }
-            best = std::min(best, std::chrono::duration<double>(t1 - t0).count());
-            size = fs::file_size(p.imagePath());
-        }
-        std::printf(
-            "build of 510 sounds (%zu samples each), image %ju bytes, %s: %.3f s (best of %d)\n",
-            samples, size, threads == 1 ? "1 thread" : "all processors", best, repetitions);
+    return p;
+}
+
+/// The floor: every WAV read whole, then an image of `imageBytes` written
+/// atomically beside the project file. Seconds.
+double ioFloor(const Project& p, std::size_t imageBytes) {
+    const auto t0 = Clock::now();
+    std::vector<char> buffer(1 << 16);
+    std::size_t total = 0;
+    for (const CSound& s : p.library) {
+        const int fd = ::open(s.filePath.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) std::abort();
+        for (ssize_t n; (n = ::read(fd, buffer.data(), buffer.size())) > 0;)
+            total += static_cast<std::size_t>(n);
+        ::close(fd);
     }
-    std::printf("working folder: %s (set TMPDIR to measure another file system)\n",
-                dir.string().c_str());
-    std::printf(
-        "target: a few seconds at most on one core (the sound element encoder is the hot "
-        "loop)\n");
+    std::vector<std::uint8_t> image(imageBytes, static_cast<std::uint8_t>(total));
+    if (!writeFileAtomically(p.projectFilePath + ".floor.bin", image).empty()) std::abort();
+    return std::chrono::duration<double>(Clock::now() - t0).count();
+}
+
+/// One build; seconds, or a negative value (after printing why) on failure.
+double timedBuild(Project& p, const fs::path& cache, unsigned threads, BuildStatistics& stats) {
+    Quiet quiet;
+    BuildOptions options;
+    options.threads = threads;
+    options.cache.folder = cache;
+    options.statistics = &stats;
+    const auto t0 = Clock::now();
+    const auto built = buildImage(p, AppPaths::ofFolder(ZADARAVOD_APP_DIR), quiet, options);
+    const double seconds = std::chrono::duration<double>(Clock::now() - t0).count();
+    if (!built) {
+        std::fprintf(stderr, "%s\n", built.error().text.c_str());
+        return -1;
+    }
+    return seconds;
+}
+
+bool runIn(const fs::path& base, int repetitions) {
+    const fs::path dir = base / ("zadaravod-build-bench-" + std::to_string(::getpid()));
+    Project p = makeProject(dir / "full.winproj");
+    double floor = 1e9, cold = 1e9, warm = 1e9, single = 1e9;
+    BuildStatistics coldStats, warmStats, singleStats;
+    std::size_t imageBytes = 0;
+    for (int r = 0; r < repetitions; ++r) {
+        // Interleaved, so that each figure sees the machine as the others do.
+        const fs::path cache = dir / ("cache-" + std::to_string(r));
+        const double c = timedBuild(p, cache, 0, coldStats);
+        const double w = timedBuild(p, cache, 0, warmStats);
+        const double s = timedBuild(p, dir / ("single-" + std::to_string(r)), 1, singleStats);
+        if (c < 0 || w < 0 || s < 0) return false;
+        imageBytes = fs::file_size(p.imagePath());
+        floor = std::min(floor, ioFloor(p, imageBytes));
+        cold = std::min(cold, c);
+        warm = std::min(warm, w);
+        single = std::min(single, s);
+    }
+    std::printf("%s (%s), image %zu bytes, best of %d:\n", base.string().c_str(),
+                fileSystemOf(base).c_str(), imageBytes, repetitions);
+    std::printf("  I/O floor (read 510 WAVs, write the image): %7.1f ms (anchor)\n", 1e3 * floor);
+    std::printf("  build, cache cold (%d converted):          %7.1f ms = %.1f x floor (target 3)\n",
+                coldStats.converted, 1e3 * cold, cold / floor);
+    std::printf("  build, cache warm (%d from the cache):     %7.1f ms = %.1f x floor (target 2)\n",
+                warmStats.fromCache, 1e3 * warm, warm / floor);
+    std::printf("  build, cache cold, one thread:              %7.1f ms = %.1f x floor\n",
+                1e3 * single, single / floor);
     std::error_code ec;
     fs::remove_all(dir, ec);
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const int repetitions = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
+    std::vector<fs::path> folders;
+    for (int i = 2; i < argc; ++i) folders.emplace_back(argv[i]);
+    if (folders.empty()) {
+        folders.push_back(fs::temp_directory_path());
+        if (fileSystemOf(folders[0]) != "tmpfs" && fs::is_directory("/dev/shm") &&
+            fileSystemOf("/dev/shm") == "tmpfs")
+            folders.emplace_back("/dev/shm");
+    }
+    std::printf("%u processors\n", std::max(1u, std::thread::hardware_concurrency()));
+    for (const fs::path& folder : folders)
+        if (!runIn(folder, repetitions)) return 1;
     return 0;
 }

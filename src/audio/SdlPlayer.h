@@ -19,6 +19,10 @@ namespace zadaravod {
 /// saturation. A channel that played to its end falls silent, and its sample
 /// and resampler are released on the next call.
 ///
+/// SDL2 and the resampler live in the sound output module
+/// (libzadaravod_sdl.so), loaded on the first call; a module that cannot be
+/// loaded counts as no device, and errorText() says why.
+///
 /// No device (SDL's audio cannot start, no sound card or sound server, the
 /// driver named by SDL_AUDIODRIVER is missing): available() is false,
 /// errorText() says why, and every play call does nothing. The open is tried

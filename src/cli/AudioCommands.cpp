@@ -35,6 +35,7 @@ Done importFiles(Project& project, Messenger& console) {
     std::vector<std::string> files;
     for (const auto& f : args.files) files.push_back(absolutePath(f));
     const std::size_t before = project.library.count();
+    const Console::StopOnInterrupt ctrlCStops;
     const Result<ImportReport> report = importSounds(project, console, files, args.treatment);
     std::cout << "Added " << project.library.count() - before << " of " << files.size()
               << " file(s); the library holds " << project.library.count() << " of "

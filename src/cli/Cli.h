@@ -26,10 +26,51 @@ inline constexpr int kExitUsage = 2;    ///< bad arguments
 
 /// The command line's messenger: messages (what the editor shows in a box)
 /// go to standard error, status lines to standard output.
+///
+/// Progress of a long command (progress(done, total) with done < total until
+/// the last step) is one line on standard error, redrawn in place, when
+/// standard error is a terminal; the status lines that come while it runs
+/// ("Converting sound 12 of 510") are its text. Elsewhere (a pipe, a file)
+/// progress and those status lines print nothing. progress() returns false
+/// once Ctrl+C was pressed inside a StopOnInterrupt.
 class Console final : public Messenger {
   public:
+    /// Draws progress when standard error is a terminal.
+    Console();
+    /// Draws progress when `terminal` says so (for tests).
+    explicit Console(bool terminal) : terminal_(terminal) {}
+    /// Takes a progress line that still stands off the terminal.
+    ~Console() override { endProgress(); }
+    Console(const Console&) = delete;
+    Console& operator=(const Console&) = delete;
+
     void message(const std::string& text, const std::string& caption, Icon icon) override;
     void status(const std::string& text) override;
+    /// done < total (or total 0: not known) draws; done >= total ends it.
+    bool progress(int done, int total) override;
+    /// Ends a progress that a failed command left running.
+    void endProgress();
+
+    /// While one lives, Ctrl+C asks the running command to stop (progress()
+    /// returns false) instead of ending the program; a second Ctrl+C ends it.
+    class StopOnInterrupt {
+      public:
+        StopOnInterrupt();
+        ~StopOnInterrupt();
+        StopOnInterrupt(const StopOnInterrupt&) = delete;
+        StopOnInterrupt& operator=(const StopOnInterrupt&) = delete;
+    };
+
+  private:
+    void drawProgress();
+    void clearProgress();
+
+    bool terminal_ = false;
+    bool running_ = false;  ///< a progress has begun and not reached its end
+    bool drawn_ = false;    ///< the progress line stands on the terminal
+    int done_ = 0;
+    int total_ = 0;
+    std::string label_;
 };
 
 /// When an edit of a project is saved.

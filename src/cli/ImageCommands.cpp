@@ -125,6 +125,7 @@ void addImageCommands(CLI::App& app, Session& session) {
     build->add_option("project", args.project, "Project folder or project file")->required();
     build->callback([&session] {
         session.edit(args.project, [&](Project& project) -> Done {
+            const Console::StopOnInterrupt ctrlCStops;
             const Result<std::uint64_t> built = buildImage(project, session.paths, session.console);
             if (!built) return built.error();
             std::cout << project.imagePath() << "\n";

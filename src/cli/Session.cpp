@@ -1,5 +1,8 @@
+#include <unistd.h>
+
 #include <algorithm>
 #include <cctype>
+#include <csignal>
 #include <filesystem>
 #include <iostream>
 
@@ -11,13 +14,86 @@
 namespace zadaravod::cli {
 namespace fs = std::filesystem;
 
-void Console::message(const std::string& text, const std::string&, Icon) {
-    std::cerr << text << '\n';
+namespace {
+
+/// Set by Ctrl+C inside a StopOnInterrupt.
+volatile std::sig_atomic_t interruptAsked = 0;
+void (*previousInterrupt)(int) = SIG_DFL;
+
+extern "C" void askToStop(int) {
+    interruptAsked = 1;
+    std::signal(SIGINT, SIG_DFL);  // the next Ctrl+C ends the program
 }
 
-void Console::status(const std::string& text) { std::cout << text << '\n'; }
+}  // namespace
+
+Console::Console() : terminal_(::isatty(STDERR_FILENO) != 0) {}
+
+Console::StopOnInterrupt::StopOnInterrupt() {
+    interruptAsked = 0;
+    previousInterrupt = std::signal(SIGINT, askToStop);
+}
+
+Console::StopOnInterrupt::~StopOnInterrupt() {
+    std::signal(SIGINT, previousInterrupt == SIG_ERR ? SIG_DFL : previousInterrupt);
+    interruptAsked = 0;
+}
+
+void Console::clearProgress() {
+    if (!drawn_) return;
+    std::cerr << "\r\033[K" << std::flush;
+    drawn_ = false;
+}
+
+void Console::drawProgress() {
+    if (!terminal_ || !running_) return;
+    const std::string text = label_.empty() ? std::string("Working") : label_;
+    std::cerr << "\r\033[K" << text;
+    if (total_ > 0) std::cerr << " (" << 100LL * done_ / total_ << " %)";
+    std::cerr << std::flush;
+    drawn_ = true;
+}
+
+void Console::message(const std::string& text, const std::string&, Icon) {
+    clearProgress();
+    std::cerr << text << '\n';
+    drawProgress();
+}
+
+void Console::status(const std::string& text) {
+    if (running_) {  // the progress line's text
+        label_ = text;
+        drawProgress();
+        return;
+    }
+    clearProgress();
+    std::cout << text << '\n';
+}
+
+bool Console::progress(int done, int total) {
+    if (interruptAsked != 0) {
+        endProgress();
+        return false;
+    }
+    if (total <= 0 || done < total) {
+        if (!running_) label_.clear();
+        running_ = true;
+        done_ = done;
+        total_ = total;
+        drawProgress();
+    } else {
+        endProgress();
+    }
+    return true;
+}
+
+void Console::endProgress() {
+    running_ = false;
+    clearProgress();
+}
 
 void Session::refuse(const Message& message) {
+    console.endProgress();
     // An empty text: the command has told the user already.
     if (!message.text.empty()) console.tell(message);
     exitCode = kExitRefused;

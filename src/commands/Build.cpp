@@ -3,12 +3,13 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <thread>
 #include <vector>
 
+#include "commands/BuildElements.h"
 #include "commands/ConverterPlugin.h"
 #include "format/ImageFormat.h"
 #include "format/ImageWriter.h"
@@ -66,80 +67,72 @@ Result<std::vector<std::uint8_t>> readChipCode(const AppPaths& paths) {
     return std::vector<std::uint8_t>(chipCode.begin(), chipCode.end());
 }
 
-/// Converts every library sound, on a few threads, then reads the elements
-/// in library order, stopping at the first failure. The element files are
-/// removed in every case.
-Result<std::vector<std::vector<std::uint8_t>>> convertLibrary(
-    const std::vector<const CSound*>& sounds, const ConverterPlugin& plugin, Messenger& messenger,
-    unsigned threads) {
-    std::vector<ConversionOutcome> outcomes(sounds.size());
-    threads =
-        std::min<unsigned>(threads, static_cast<unsigned>(std::max<std::size_t>(sounds.size(), 1)));
-    std::atomic<std::size_t> next{0};
-    auto work = [&] {
-        for (std::size_t i = next++; i < sounds.size(); i = next++)
-            outcomes[i] = plugin.convert(sounds[i]->filePath);
-    };
-    std::vector<std::thread> pool;
-    for (unsigned t = 1; t < threads; ++t) pool.emplace_back(work);
-    work();
-    for (std::thread& t : pool) t.join();
-
-    struct RemoveOutputs {
-        const std::vector<ConversionOutcome>& all;
-        ~RemoveOutputs() {
-            for (const ConversionOutcome& o : all) {
-                std::error_code ec;
-                fs::remove(o.elementPath, ec);
-                fs::remove(o.elementPath + ".h", ec);
-            }
-        }
-    } cleanup{outcomes};
-
-    std::vector<std::vector<std::uint8_t>> elements;
-    elements.reserve(sounds.size());
-    for (std::size_t i = 0; i < sounds.size(); ++i) {
-        const std::string soundName =
-            "sound " + std::to_string(i + 1) + " \"" + sounds[i]->name + "\"";
-        // A failed conversion stops the build even when an element file of an
-        // earlier run lies beside the WAV: that one is not this sound's.
-        if (outcomes[i].result == 0) {
-            tellConversionFailure(messenger, sounds[i]->filePath);
-            const std::string reason =
-                outcomes[i].reason.empty() ? std::string() : ": " + outcomes[i].reason;
-            return stopped("the conversion of " + soundName + " failed" + reason + ".");
-        }
-        Result<std::vector<std::uint8_t>> element =
-            readElementFile(outcomes[i].elementPath, soundName);
-        if (!element) return element.error();
-        elements.push_back(std::move(element.value()));
-    }
-    return elements;
-}
-
-/// The converted 10 ms silence. Its converter outputs stay beside the silence
-/// file; an installed application folder may be read-only, and the silence
-/// is then converted from a copy in a private scratch folder.
+/// The converted 10 ms silence. A plugin that converts only into files
+/// leaves its outputs beside the silence file; an installed application
+/// folder may be read-only, and the silence is then converted from a copy in
+/// a private scratch folder.
 Result<std::vector<std::uint8_t>> convertSilence(const AppPaths& paths,
                                                  const ConverterPlugin& plugin,
+                                                 const ElementSource& source,
                                                  Messenger& messenger) {
-    std::string wav = paths.silencePath();
+    ElementJob job{paths.silencePath(), "the 10 ms silence file " + paths.silencePath()};
     std::optional<ScratchFolder> scratch;
-    if (::access(paths.appFolder.c_str(), W_OK) != 0 && fs::is_regular_file(wav)) {
+    if (!plugin.convertsInMemory() && ::access(paths.appFolder.c_str(), W_OK) != 0 &&
+        fs::is_regular_file(job.wavPath)) {
         scratch.emplace();
         std::error_code ec;
         const fs::path copy = scratch->path() / "silence10ms.wav";
         if (!scratch->path().empty() &&
-            fs::copy_file(wav, copy, fs::copy_options::overwrite_existing, ec)) {
-            wav = copy.string();
+            fs::copy_file(job.wavPath, copy, fs::copy_options::overwrite_existing, ec)) {
+            job.wavPath = copy.string();
         }
     }
-    const ConversionOutcome outcome = plugin.convert(wav);
-    if (outcome.result == 0) {
-        tellConversionFailure(messenger, wav);
-        return stopped("the conversion of the 10 ms silence file " + wav + " failed.");
+    ElementConversion silence = source.elementOf(job);
+    if (silence.ok()) return std::move(silence.element);
+    if (!silence.converterFailed) return failure(silence.reason);
+    tellConversionFailure(messenger, job.wavPath);
+    return stopped("the conversion of the 10 ms silence file " + job.wavPath + " failed.");
+}
+
+/// Writes `bytes` to `path` atomically unless the file there holds them
+/// already; returns an error text or "".
+std::string writeUnlessSame(const fs::path& path, const std::vector<std::uint8_t>& bytes,
+                            const AtomicWriteOptions& options = {}) {
+    std::string present, error;
+    std::error_code ec;
+    if (fs::is_regular_file(path, ec) && readWholeFile(path, present, error, bytes.size()) &&
+        present.size() == bytes.size() &&
+        std::equal(bytes.begin(), bytes.end(), present.begin(),
+                   [](std::uint8_t a, char b) { return a == static_cast<std::uint8_t>(b); })) {
+        return {};
     }
-    return readElementFile(outcome.elementPath, "the 10 ms silence file " + wav);
+    removeStaleTemporaries(path);
+    return writeFileAtomically(path, bytes, options);
+}
+
+/// Saves the project as every build does first, but a file that already holds
+/// exactly what would be written is left alone, so that building again
+/// forces nothing to disk. Returns an error text or "".
+std::string saveBeforeBuild(const Project& project) {
+    // The project file is the one the user opened: a link is written through.
+    std::string error =
+        writeUnlessSame(project.projectFilePath, storeProjectFile(project, project.projectFilePath),
+                        {.followSymlink = true});
+    if (error.empty()) {
+        error = writeUnlessSame(project.flashSizePath(),
+                                storeFlashSizeFile(project.flashSize, project.flashSizePath()));
+    }
+    return error;
+}
+
+/// The cache of a build: the one the options name, or none.
+std::unique_ptr<ElementCache> openCache(const BuildOptions& options, Messenger& messenger) {
+    if (!options.useCache) return nullptr;
+    auto cache = std::make_unique<ElementCache>(options.cache);
+    if (!cache->usable() && !cache->problem().empty()) {
+        messenger.status(cache->problem() + " Building without it.");
+    }
+    return cache;
 }
 
 }  // namespace
@@ -159,7 +152,7 @@ FitMessage fitMessage(std::uint64_t length, int sizeIndex) {
 Result<std::uint64_t> buildImage(Project& project, const AppPaths& paths, Messenger& messenger,
                                  const BuildOptions& options) {
     if (project.projectFilePath.empty()) return failure("No project is open.");
-    if (const std::string error = saveProjectFiles(project); !error.empty()) {
+    if (const std::string error = saveBeforeBuild(project); !error.empty()) {
         return failure(error);
     }
     // Everything that can be checked is checked before any conversion is
@@ -175,17 +168,31 @@ Result<std::uint64_t> buildImage(Project& project, const AppPaths& paths, Messen
 
     const ConverterPlugin plugin(paths.converterPath());
     if (!plugin.loaded()) return failure(kConverterLoadFailure);
-    std::vector<const CSound*> sounds;
+    std::vector<ElementJob> jobs;
     for (const CSound& s : project.library) {
-        if (sounds.size() == static_cast<std::size_t>(kLibraryCapacity)) break;
-        sounds.push_back(&s);
+        if (jobs.size() == static_cast<std::size_t>(kLibraryCapacity)) break;
+        jobs.push_back(
+            {s.filePath, "sound " + std::to_string(jobs.size() + 1) + " \"" + s.name + "\""});
     }
+    const std::unique_ptr<ElementCache> cache = openCache(options, messenger);
+    const bool cacheWasUsable = cache && cache->usable();
+    const ElementSource source(plugin, cache.get());
     const unsigned threads =
         options.threads != 0 ? options.threads : std::max(1u, std::thread::hardware_concurrency());
-    const auto elements = convertLibrary(sounds, plugin, messenger, threads);
+    const auto elements = makeElements(jobs, source, messenger, threads);
     if (!elements) return elements.error();
-    const auto silence = convertSilence(paths, plugin, messenger);
+    const auto silence = convertSilence(paths, plugin, source, messenger);
     if (!silence) return silence.error();
+    if (options.statistics != nullptr) {
+        options.statistics->fromCache = source.cacheHits();
+        options.statistics->converted = source.conversions();
+    }
+    if (cache) {
+        if (cacheWasUsable && !cache->usable()) {
+            messenger.status(cache->problem() + " The build went on without it.");
+        }
+        cache->trim();
+    }
 
     const std::vector<std::uint8_t> bytes =
         image::assembleImage(content, elements.value(), silence.value(), chipCode.value());

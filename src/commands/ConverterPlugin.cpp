@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <optional>
 
 #include "io/AtomicFile.h"
 #include "io/ScratchFolder.h"
@@ -14,7 +15,6 @@ namespace fs = std::filesystem;
 namespace {
 
 using ConvertFunction = int (*)(const char*, const char*, const char*);
-using ReasonFunction = const char* (*)();
 
 template <typename Function>
 Function symbolAs(void* handle, const char* name) {
@@ -31,12 +31,17 @@ constexpr std::uintmax_t kMaxElementBytes = std::uintmax_t{64} << 20;
 
 }  // namespace
 
-ConverterPlugin::ConverterPlugin(const std::string& path) {
+ConverterPlugin::ConverterPlugin(const std::string& path) : path_(path) {
     handle_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (handle_ == nullptr) {
         const char* reason = dlerror();
         loadError_ = reason != nullptr ? reason : "unknown reason";
+        return;
     }
+    toMemory_ = symbolAs<ToMemoryFunction>(handle_, "ZozazeZovevidizConvertToMemory");
+    freeElement_ = symbolAs<FreeFunction>(handle_, "ZozazeZovevidizFreeElement");
+    lastError_ = symbolAs<TextFunction>(handle_, "ZozazeZovevidizLastError");
+    codecIdentity_ = symbolAs<TextFunction>(handle_, "ZozazeZovevidizCodecIdentity");
 }
 
 ConverterPlugin::~ConverterPlugin() {
@@ -55,13 +60,73 @@ ConversionOutcome ConverterPlugin::convert(const std::string& wavPath) const {
         outcome.entryFound = true;
         outcome.result =
             convert(wavPath.c_str(), outcome.elementPath.c_str(), outcome.elementPath.c_str());
-        const auto reason = symbolAs<ReasonFunction>(handle_, "ZozazeZovevidizLastError");
-        if (outcome.result == 0 && reason != nullptr) {
-            const char* text = reason();
+        if (outcome.result == 0 && lastError_ != nullptr) {
+            const char* text = lastError_();
             if (text != nullptr) outcome.reason = text;
         }
     }
     return outcome;
+}
+
+ElementConversion ConverterPlugin::convertToElement(const std::string& wavPath,
+                                                    const std::string& soundName) const {
+    ElementConversion conversion;
+    if (!convertsInMemory()) {
+        const ConversionOutcome outcome = convert(wavPath);
+        struct RemoveOutputs {
+            const std::string& element;
+            ~RemoveOutputs() {
+                std::error_code ec;
+                fs::remove(element, ec);
+                fs::remove(element + ".h", ec);
+            }
+        } cleanup{outcome.elementPath};
+        // A failed conversion is a failure even when an element file of an
+        // earlier run lies beside the WAV: that one is not this sound's.
+        if (outcome.result == 0) {
+            conversion.converterFailed = true;
+            conversion.reason = outcome.reason;
+            return conversion;
+        }
+        Result<std::vector<std::uint8_t>> element = readElementFile(outcome.elementPath, soundName);
+        if (element)
+            conversion.element = std::move(element.value());
+        else
+            conversion.reason = element.error().text;
+        return conversion;
+    }
+    unsigned char* bytes = nullptr;
+    std::size_t size = 0;
+    const int result = toMemory_(wavPath.c_str(), &bytes, &size);
+    if (result != 0 && bytes != nullptr && size > 0 && size <= kMaxElementBytes) {
+        conversion.element.assign(bytes, bytes + size);
+    } else if (result == 0) {
+        conversion.converterFailed = true;
+        const char* text = lastError_ != nullptr ? lastError_() : nullptr;
+        if (text != nullptr) conversion.reason = text;
+    } else {
+        conversion.reason = "The build stopped: the conversion of " + soundName +
+                            (size > kMaxElementBytes ? " produced a sound element over 64 MiB."
+                                                     : " produced an empty sound element.");
+    }
+    freeElement_(bytes);
+    return conversion;
+}
+
+std::optional<Sha256::Digest> ConverterPlugin::identity() const {
+    Sha256::Digest file{};
+    std::string error;
+    if (!loaded() || !sha256OfFile(path_, file, error, std::uintmax_t{1} << 30)) {
+        return std::nullopt;
+    }
+    Sha256 h;
+    h.update("ZadarAvod converter identity 1\n");
+    h.update(Sha256::hex(file));
+    h.update("\n");
+    if (codecIdentity_ != nullptr) {
+        if (const char* codec = codecIdentity_()) h.update(codec);
+    }
+    return h.finish();
 }
 
 void tellConversionFailure(Messenger& messenger, const std::string& wavPath) {
@@ -99,26 +164,32 @@ Result<std::vector<std::uint8_t>> convertPrivately(const ConverterPlugin& plugin
         return failure("The converter plugin cannot be loaded (" + plugin.loadError() +
                        "). Reinstall the application so that the plugin lies in its folder.");
     }
-    const ScratchFolder folder;
-    if (folder.path().empty()) {
-        return failure(
-            "Cannot make a private temporary folder: " + std::string(std::strerror(errno)) +
-            ". Free some space there or set TMPDIR.");
+    // A plugin that converts only into files works on a copy, so that
+    // nothing is written beside the user's file.
+    std::optional<ScratchFolder> folder;
+    std::string source = wavPath;
+    if (!plugin.convertsInMemory()) {
+        folder.emplace();
+        if (folder->path().empty()) {
+            return failure(
+                "Cannot make a private temporary folder: " + std::string(std::strerror(errno)) +
+                ". Free some space there or set TMPDIR.");
+        }
+        const fs::path copy = folder->path() / "sound.wav";
+        fs::copy_file(wavPath, copy, ec);
+        if (ec) return failure("Cannot read " + wavPath + ": " + ec.message() + ".");
+        source = copy.string();
     }
-    const fs::path copy = folder.path() / "sound.wav";
-    fs::copy_file(wavPath, copy, ec);
-    if (ec) return failure("Cannot read " + wavPath + ": " + ec.message() + ".");
-    const ConversionOutcome outcome = plugin.convert(copy.string());
-    if (outcome.result == 0) {
-        return failure(
-            "The converter could not turn " + wavPath + " into a sound element" +
-            (outcome.reason.empty()
-                 ? std::string(". Check that it is a PCM WAV file (8 or 16 bits, mono or stereo).")
-                 : ": " + outcome.reason + "."));
+    ElementConversion conversion = plugin.convertToElement(source, wavPath);
+    if (conversion.ok()) return std::move(conversion.element);
+    if (!conversion.converterFailed) {
+        return failure("The converter made no sound element of " + wavPath + ".");
     }
-    Result<std::vector<std::uint8_t>> element = readElementFile(outcome.elementPath, wavPath);
-    if (!element) return failure("The converter made no sound element of " + wavPath + ".");
-    return element;
+    return failure(
+        "The converter could not turn " + wavPath + " into a sound element" +
+        (conversion.reason.empty()
+             ? std::string(". Check that it is a PCM WAV file (8 or 16 bits, mono or stereo).")
+             : ": " + conversion.reason + "."));
 }
 
 }  // namespace zadaravod

@@ -1,12 +1,14 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "commands/Result.h"
 #include "commands/UserInterface.h"
 #include "io/AppPaths.h"
+#include "io/Sha256.h"
 
 namespace zadaravod {
 
@@ -20,11 +22,26 @@ struct ConversionOutcome {
     std::string reason;
 };
 
+/// An element made by the plugin, or why none was.
+struct ElementConversion {
+    std::vector<std::uint8_t> element;  ///< the element's bytes; empty on failure
+    /// The converter itself reported a failure (a zero result), as opposed
+    /// to a conversion that left no readable element.
+    bool converterFailed = false;
+    /// For a converter failure its own reason ("" when it gives none);
+    /// otherwise the whole message saying why there is no element.
+    std::string reason;
+
+    bool ok() const { return !element.empty(); }
+};
+
 /// The converter plugin (libZozazeZovevidiz.so, or whatever lies at its
 /// path), loaded once and released when the object goes. Its one entry
 /// point ConvertWAVToMDM(wav, wav.rbf, wav.rbf) writes the sound element
 /// beside the WAV; a plugin without it converts nothing and counts as
-/// successful, as the original does.
+/// successful, as the original does. A plugin may also offer the optional
+/// extensions of docs/converter-plugin.md (ours does); they are used when
+/// present.
 class ConverterPlugin {
   public:
     explicit ConverterPlugin(const std::string& path);
@@ -40,9 +57,33 @@ class ConverterPlugin {
     /// the same way the build always called it).
     ConversionOutcome convert(const std::string& wavPath) const;
 
+    /// Whether the plugin converts into memory (ZozazeZovevidizConvertToMemory
+    /// with ZozazeZovevidizFreeElement).
+    bool convertsInMemory() const { return toMemory_ != nullptr && freeElement_ != nullptr; }
+    /// Converts `wavPath` and returns the element's bytes: in memory when the
+    /// plugin can, writing nothing; otherwise through convert(), reading the
+    /// element file back and removing it and its ".rbf.h" companion.
+    /// `soundName` names the sound in the messages. Thread-safe as convert().
+    ElementConversion convertToElement(const std::string& wavPath,
+                                       const std::string& soundName) const;
+    /// What decides the bytes the plugin makes of a WAV besides the WAV: a
+    /// SHA-256 of the plugin file and of the codec identity it reports
+    /// (ZozazeZovevidizCodecIdentity, optional). nullopt when the plugin file
+    /// cannot be read.
+    std::optional<Sha256::Digest> identity() const;
+
   private:
+    using ToMemoryFunction = int (*)(const char*, unsigned char**, std::size_t*);
+    using FreeFunction = void (*)(unsigned char*);
+    using TextFunction = const char* (*)();
+
+    std::string path_;
     void* handle_ = nullptr;
     std::string loadError_;
+    ToMemoryFunction toMemory_ = nullptr;
+    FreeFunction freeElement_ = nullptr;
+    TextFunction lastError_ = nullptr;
+    TextFunction codecIdentity_ = nullptr;
 };
 
 /// The converter's own message when the plugin cannot be loaded.
@@ -58,9 +99,10 @@ void tellConversionFailure(Messenger& messenger, const std::string& wavPath);
 Result<std::vector<std::uint8_t>> readElementFile(const std::string& elementPath,
                                                   const std::string& soundName);
 
-/// Converts a copy of `wavPath` inside a private scratch folder and returns
-/// the element's bytes: nothing is written beside the user's file. Fails with
-/// a message naming the file and what to do.
+/// Converts `wavPath` and returns the element's bytes without writing
+/// anything beside the user's file: in memory when the plugin can, otherwise
+/// from a copy inside a private scratch folder. Fails with a message naming
+/// the file and what to do.
 Result<std::vector<std::uint8_t>> convertPrivately(const ConverterPlugin& plugin,
                                                    const std::string& wavPath);
 

@@ -132,14 +132,30 @@ Result<ImportReport> importSounds(Project& project, Messenger& messenger,
     ImportReport report;
     const bool several = paths.size() > 1;
     TreatmentStage stage(treatment);
-    for (const std::string& source : paths) {
-        const Result<bool> added = importOne(project, messenger, source, several, stage);
+    const auto total = static_cast<int>(paths.size());
+    for (int i = 0; i < total; ++i) {
+        // Several files are a long job: each is told, and the user may stop
+        // between two (what was added stays).
+        if (several) {
+            if (!messenger.progress(i, total)) {
+                stage.tellSavings(&messenger);
+                return failure("The import was stopped after " + std::to_string(i) + " of " +
+                                   std::to_string(total) +
+                                   " files; the sounds added so far stay in the library.",
+                               MessageIcon::None);
+            }
+            messenger.status("Importing sound " + std::to_string(i + 1) + " of " +
+                             std::to_string(total));
+        }
+        const Result<bool> added =
+            importOne(project, messenger, paths[static_cast<std::size_t>(i)], several, stage);
         if (!added) {
             stage.tellSavings(&messenger);
             return added.error();
         }
         ++(added.value() ? report.added : report.skipped);
     }
+    if (several) messenger.progress(total, total);
     stage.tellSavings(&messenger);
     return report;
 }

@@ -38,6 +38,9 @@ Done checkLibraryImport(const Project& project);
 /// too, which then become 16-bit mono); a file the treatment refuses (pure
 /// silence) is told and skipped, and what trimming saved goes to
 /// `messenger.status`. Without one, every file arrives exactly as above.
+/// With several files, each is told as a status line ("Importing sound 3 of
+/// 40") and a progress step; progress() returning false stops the import
+/// before the next file (the files added before stay).
 Result<ImportReport> importSounds(Project& project, Messenger& messenger,
                                   const std::vector<std::string>& paths,
                                   const SoundTreatment& treatment = {});

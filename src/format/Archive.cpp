@@ -236,7 +236,12 @@ std::string CArchive::readString() {
     if (wide) {
         if (n > bytesLeft() / 2) need(n > UINT64_MAX / 2 ? UINT64_MAX : n * 2, "a text");
         std::u16string text(static_cast<std::size_t>(n), u'\0');
-        for (auto& c : text) c = static_cast<char16_t>(readWord());
+        const auto* p = reinterpret_cast<const std::uint8_t*>(in_.data() + pos_);
+        for (auto& c : text) {
+            c = static_cast<char16_t>(le::get16(p));
+            p += 2;
+        }
+        pos_ += 2 * n;
         return utf16ToUtf8(text);
     }
     need(n, "a text");

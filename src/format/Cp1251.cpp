@@ -50,6 +50,26 @@ char32_t nextCharacter(std::string_view s, std::size_t& i, bool& ok) {
     return cp;
 }
 
+/// Writes `cp` (below 0x110000) as UTF-8 at `out`; returns the end.
+char* putUtf8(char* out, char32_t cp) {
+    if (cp < 0x80) {
+        *out++ = static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        *out++ = static_cast<char>(0xC0 | (cp >> 6));
+        *out++ = static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        *out++ = static_cast<char>(0xE0 | (cp >> 12));
+        *out++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        *out++ = static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        *out++ = static_cast<char>(0xF0 | (cp >> 18));
+        *out++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        *out++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        *out++ = static_cast<char>(0x80 | (cp & 0x3F));
+    }
+    return out;
+}
+
 }  // namespace
 
 std::optional<std::string> utf8ToCp1251(std::string_view utf8) {
@@ -72,12 +92,17 @@ std::optional<std::string> utf8ToCp1251(std::string_view utf8) {
 }
 
 std::string cp1251ToUtf8(std::string_view bytes) {
-    std::string out;
-    out.reserve(bytes.size() * 2);
+    // Every byte becomes at most three (the highest code point is U+2122).
+    std::string out(bytes.size() * 3, '\0');
+    char* end = out.data();
     for (char c : bytes) {
         const auto b = static_cast<unsigned char>(c);
-        appendUtf8(out, b < 0x80 ? b : kHigh[b - 0x80]);
+        if (b < 0x80)
+            *end++ = c;
+        else
+            end = putUtf8(end, kHigh[b - 0x80]);
     }
+    out.resize(static_cast<std::size_t>(end - out.data()));
     return out;
 }
 
@@ -99,20 +124,25 @@ std::u16string utf8ToUtf16(std::string_view utf8) {
 }
 
 std::string utf16ToUtf8(std::u16string_view text) {
-    std::string out;
+    // A unit becomes at most three bytes; a surrogate pair (two units) four.
+    std::string out(text.size() * 3, '\0');
+    char* end = out.data();
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char16_t u = text[i];
-        if (u >= 0xD800 && u <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-            text[i + 1] <= 0xDFFF) {
-            appendUtf8(out, 0x10000 + ((static_cast<char32_t>(u) - 0xD800) << 10) +
-                                (static_cast<char32_t>(text[i + 1]) - 0xDC00));
+        if (u < 0x80) {
+            *end++ = static_cast<char>(u);
+        } else if (u >= 0xD800 && u <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+                   text[i + 1] <= 0xDFFF) {
+            end = putUtf8(end, 0x10000 + ((static_cast<char32_t>(u) - 0xD800) << 10) +
+                                   (static_cast<char32_t>(text[i + 1]) - 0xDC00));
             ++i;
         } else if (u >= 0xD800 && u <= 0xDFFF) {
-            appendUtf8(out, 0xFFFD);
+            end = putUtf8(end, 0xFFFD);
         } else {
-            appendUtf8(out, u);
+            end = putUtf8(end, u);
         }
     }
+    out.resize(static_cast<std::size_t>(end - out.data()));
     return out;
 }
 

@@ -118,12 +118,27 @@ std::size_t elementSize(std::size_t sampleCount) {
     return kHeaderBytes + blocks * kBlockBytes;
 }
 
-std::uint16_t crc16(std::span<const std::uint8_t> bytes, std::uint16_t crc) {
-    for (std::uint8_t b : bytes) {
-        crc = static_cast<std::uint16_t>(crc ^ (static_cast<std::uint16_t>(b) << 8));
+namespace {
+
+/// The CRC of each byte value: the eight shift steps of one byte, done once.
+constexpr std::array<std::uint16_t, 256> makeCrcTable() {
+    std::array<std::uint16_t, 256> table{};
+    for (std::size_t byte = 0; byte < 256; ++byte) {
+        auto crc = static_cast<std::uint16_t>(byte << 8);
         for (int i = 0; i < 8; ++i)
             crc = static_cast<std::uint16_t>((crc & 0x8000) ? (crc << 1) ^ 0x1021 : crc << 1);
+        table[byte] = crc;
     }
+    return table;
+}
+
+constexpr std::array<std::uint16_t, 256> kCrcTable = makeCrcTable();
+
+}  // namespace
+
+std::uint16_t crc16(std::span<const std::uint8_t> bytes, std::uint16_t crc) {
+    for (std::uint8_t b : bytes)
+        crc = static_cast<std::uint16_t>((crc << 8) ^ kCrcTable[(crc >> 8) ^ b]);
     return crc;
 }
 
@@ -274,23 +289,28 @@ bool encodeWavFile(const std::filesystem::path& wav, std::vector<std::uint8_t>& 
     return true;
 }
 
-std::string elementAsCArray(std::span<const std::uint8_t> element, const std::string& symbol) {
-    std::string text;
-    text.reserve(element.size() * 6 + 200);
-    const int version = element.size() > 4 ? element[4] : 0;
-    text += "/* Sound element (LKEL v" + std::to_string(version) + "), " +
-            std::to_string(element.size()) + " bytes. */\n";
-    text +=
-        "static const unsigned char " + symbol + "[" + std::to_string(element.size()) + "] = {\n";
-    static const char digits[] = "0123456789ABCDEF";
-    for (std::size_t i = 0; i < element.size(); ++i) {
-        if (i % 16 == 0) text += "    ";
-        const char byteText[4] = {'0', 'x', digits[element[i] >> 4], digits[element[i] & 15]};
-        text.append(byteText, 4);
-        if (i + 1 < element.size()) text += (i % 16 == 15) ? ",\n" : ", ";
+std::string elementHeaderText(std::span<const std::uint8_t> element,
+                              const std::string& elementFileName) {
+    std::string name;
+    for (const char c : elementFileName) {
+        const auto u = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\' || c == '?') {
+            name += '\\';
+            name += c;
+        } else if (u < 0x20 || u == 0x7F) {
+            char octal[8];
+            std::snprintf(octal, sizeof octal, "\\%03o", u);
+            name += octal;
+        } else {
+            name += c;  // UTF-8 bytes stand as they are
+        }
     }
-    text += "\n};\n";
-    return text;
+    const int version = element.size() > 4 ? element[4] : 0;
+    const std::string size = std::to_string(element.size());
+    return "/* A sound element (LKEL version " + std::to_string(version) + "), " + size +
+           " bytes. */\n#define SOUND_ELEMENT_FILE \"" + name +
+           "\"\n#define SOUND_ELEMENT_VERSION " + std::to_string(version) +
+           "\n#define SOUND_ELEMENT_BYTES " + size + "\n";
 }
 
 }  // namespace zadaravod::element

@@ -21,6 +21,9 @@ inline constexpr std::size_t kCodesPerBlock = 64;    ///< version 1: after the r
 inline constexpr std::uint8_t kMagic[4] = {'L', 'K', 'E', 'L'};
 /// The version the encoder writes by default; the decoder reads 1 and 2.
 inline constexpr std::uint8_t kVersion = 2;
+/// Raised whenever the encoder starts writing other bytes for the same
+/// input (a new search, other defaults), so that kept elements are made again.
+inline constexpr int kEncoderRevision = 2;
 inline constexpr std::uint8_t kVersion1 = 1;
 inline constexpr std::uint8_t kVersion2 = 2;
 inline constexpr std::uint8_t kCodecAdpcm5 = 1;     ///< the codec byte of version 1
@@ -168,7 +171,11 @@ std::uint16_t crc16(std::span<const std::uint8_t> bytes, std::uint16_t crc = 0xF
 bool encodeWavFile(const std::filesystem::path& wav, std::vector<std::uint8_t>& element,
                    std::string& error, const EncoderOptions& options = {});
 
-/// The ".rbf.h" text: the element as a C array named after `symbol`.
-std::string elementAsCArray(std::span<const std::uint8_t> element, const std::string& symbol);
+/// The ".rbf.h" text: a short C header that names the element file
+/// `elementFileName` (written as a C string) and gives its version and size
+/// in bytes, as SOUND_ELEMENT_FILE, SOUND_ELEMENT_VERSION and
+/// SOUND_ELEMENT_BYTES.
+std::string elementHeaderText(std::span<const std::uint8_t> element,
+                              const std::string& elementFileName);
 
 }  // namespace zadaravod::element

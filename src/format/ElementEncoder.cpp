@@ -5,10 +5,16 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <limits>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "format/ByteOrder.h"
 #include "format/ElementCodec.h"
 #include "format/ElementCodecDetail.h"
+#include "format/EncoderStateV2.h"
 
 namespace zadaravod::element {
 
@@ -175,6 +181,65 @@ void encodeBlocksV1(std::span<const std::int16_t> samples, const EncoderOptions&
     }
 }
 
+/// Version 2's nearest-level choice by table. For step index k, magnitude m
+/// is chosen over m + 1 unless 2·|residual| exceeds the sum of their
+/// reconstructions, so m is the count of those sums below 2·|residual| (ties
+/// keep the smaller level, as nearestLevel() does). The reconstructions rise
+/// with m at every step, so the sums below form a run from the first.
+class LevelChooserV2 {
+  public:
+    /// A code and the difference it reconstructs at the step it was chosen for.
+    struct Choice {
+        std::uint8_t code;
+        std::int32_t difference;
+    };
+
+    LevelChooserV2() {
+        for (std::size_t k = 0; k < static_cast<std::size_t>(kStepCount); ++k) {
+            for (std::size_t m = 0; m < 16; ++m)
+                levels_[k][m] = (kLevelsV2[m] * kStepTable[k]) >> 3;
+            for (std::size_t m = 0; m + 1 < 16; ++m)
+                sums_[k][m] = levels_[k][m] + levels_[k][m + 1];
+            sums_[k][15] = std::numeric_limits<std::int32_t>::max();
+        }
+    }
+
+    /// The level nearest `residual` at step index `stepIndex`.
+    Choice choose(std::int32_t residual, std::int32_t stepIndex) const {
+        const std::int32_t twice = 2 * (residual < 0 ? -residual : residual);
+        const auto k = static_cast<std::size_t>(stepIndex);
+        const unsigned m = countBelow(twice, sums_[k]);
+        const std::int32_t level = levels_[k][m];
+        return residual < 0 ? Choice{static_cast<std::uint8_t>(0x10 | m), -level}
+                            : Choice{static_cast<std::uint8_t>(m), level};
+    }
+
+  private:
+    using Row = std::array<std::int32_t, 16>;
+
+#if defined(__SSE2__)
+    static unsigned countBelow(std::int32_t value, const Row& row) {
+        const __m128i v = _mm_set1_epi32(value);
+        const __m128i* r = reinterpret_cast<const __m128i*>(row.data());
+        const __m128i below =
+            _mm_packs_epi16(_mm_packs_epi32(_mm_cmpgt_epi32(v, r[0]), _mm_cmpgt_epi32(v, r[1])),
+                            _mm_packs_epi32(_mm_cmpgt_epi32(v, r[2]), _mm_cmpgt_epi32(v, r[3])));
+        // A run of ones from bit 0 (the last sum is never below): count it.
+        const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(below));
+        return static_cast<unsigned>(__builtin_ctz(~mask));
+    }
+#else
+    static unsigned countBelow(std::int32_t value, const Row& row) {
+        unsigned m = 0;
+        for (std::int32_t sum : row) m += value > sum ? 1 : 0;
+        return m;
+    }
+#endif
+
+    alignas(16) std::array<Row, kStepCount> sums_{};
+    std::array<Row, kStepCount> levels_{};
+};
+
 /// Version 2: one block at a time, greedy codes (the nearest level), and a
 /// step floor searched where the greedy coder made its worst error.
 class FloorSearch {
@@ -183,30 +248,45 @@ class FloorSearch {
 
     /// Codes the 65 samples `x` from `state` (left at the block's end) into
     /// `codes`; returns the floor chosen.
-    detail::StepFloor run(const std::int16_t* x, CodecStateV2& state, std::uint8_t* codes) {
-        // The plain greedy pass, keeping the state before every code.
+    detail::StepFloor run(const std::int16_t* x, detail::EncoderStateV2& state,
+                          std::uint8_t* codes) {
+        // The plain greedy pass. Of the states before each code only the one
+        // where a floor may be tried is kept: before the worst error so far,
+        // and before code 63 (a floor cannot stand later).
         std::int64_t total = 0, worst = -1;
         std::size_t worstAt = 0;
-        CodecStateV2 st = state;
+        detail::EncoderStateV2 st = state;
         for (std::size_t i = 0; i < kCodesPerBlockV2; ++i) {
-            before_[i] = st;
-            costBefore_[i] = total;
-            const std::int64_t e = x[i] - greedyStep(st, x[i], codes[i]);
-            total += e * e;
+            if (i == kLastFloorPosition) {
+                beforeLast_ = st;
+                costBeforeLast_ = total;
+            }
+            const std::int32_t prediction = st.predict();
+            const std::int32_t target = x[i];
+            const LevelChooserV2::Choice c = levels_.choose(target - prediction, st.stepIndex);
+            const std::int32_t r =
+                detail::clamp16(static_cast<std::int64_t>(prediction) + c.difference);
+            const std::int64_t e = target - r;
             if (std::abs(e) > worst) {
                 worst = std::abs(e);
                 worstAt = i;
+                beforeWorst_ = st;
+                costBeforeWorst_ = total;
             }
+            st.applyChosen(c.code, c.difference, r);
+            codes[i] = c.code;
+            total += e * e;
         }
-        CodecStateV2 end = st;
         detail::StepFloor chosen;
         // Clean blocks (worst error within twice the RMS error, plus a little)
         // keep no floor: a floor pays off where the step lagged behind a jump.
         const std::int64_t excess = worst - 8;
         if (spread_ > 0 && excess > 0 &&
             excess * excess * static_cast<std::int64_t>(kCodesPerBlockV2) > 4 * total) {
-            const std::size_t at = std::min<std::size_t>(worstAt, 63);
-            const std::int32_t residual = std::abs(x[at] - before_[at].predict());
+            const std::size_t at = std::min(worstAt, kLastFloorPosition);
+            const detail::EncoderStateV2& from = at == worstAt ? beforeWorst_ : beforeLast_;
+            const std::int64_t costBefore = at == worstAt ? costBeforeWorst_ : costBeforeLast_;
+            const std::int32_t residual = std::abs(x[at] - from.predict());
             int fit = 0;  // the smallest step index whose top level reaches the residual
             while (fit < kStepCount - 1 &&
                    ((kLevelsV2[15] * kStepTable[static_cast<std::size_t>(fit)]) >> 3) < residual)
@@ -219,55 +299,56 @@ class FloorSearch {
                 f.value = static_cast<std::uint8_t>(std::clamp(fit / 2 + k, 1, 31));
                 if (f.value == tried) continue;  // clamped onto the one just tried
                 tried = f.value;
-                const std::int64_t cost = costBefore_[at] + tryFloor(x, f, best - costBefore_[at]);
+                // A trial that reaches the best cost so far stops there; one
+                // that beats it ran to the block's end and keeps its codes.
+                const std::int64_t cost = costBefore + tryFloor(x, from, f, best - costBefore);
                 if (cost < best) {
                     best = cost;
                     chosen = f;
+                    bestEnd_ = trialEnd_;
+                    std::copy(trialCodes_.begin() + at, trialCodes_.end(), codes + at);
                 }
-            }
-            if (chosen.value != 0) {
-                st = before_[chosen.position];
-                for (std::size_t i = chosen.position; i < kCodesPerBlockV2; ++i) {
-                    chosen.raise(i, st.stepIndex);
-                    greedyStep(st, x[i], codes[i]);
-                }
-                end = st;
             }
         }
-        state = end;
+        state = chosen.value != 0 ? bestEnd_ : st;
         return chosen;
     }
 
   private:
-    static std::int32_t greedyStep(CodecStateV2& st, std::int32_t target, std::uint8_t& code) {
-        const std::int32_t prediction = st.predict();
-        code = codeOfLevel(nearestLevel(
-            target - prediction, kStepTable[static_cast<std::size_t>(st.stepIndex)], kLevelsV2));
-        return st.applyPredicted(code, prediction);
-    }
+    static constexpr std::size_t kLastFloorPosition = 63;
 
     /// The squared error of the block's codes from the floor's position on
-    /// with floor `f`; stops early once it reaches `limit`.
-    std::int64_t tryFloor(const std::int16_t* x, detail::StepFloor f, std::int64_t limit) {
-        CodecStateV2 st = before_[f.position];
+    /// with floor `f`, starting from `from`; stops early once it reaches
+    /// `limit`. The codes go to trialCodes_, the end state to trialEnd_.
+    std::int64_t tryFloor(const std::int16_t* x, const detail::EncoderStateV2& from,
+                          detail::StepFloor f, std::int64_t limit) {
+        detail::EncoderStateV2 st = from;
         std::int64_t cost = 0;
-        std::uint8_t code;
         for (std::size_t i = f.position; i < kCodesPerBlockV2 && cost < limit; ++i) {
             f.raise(i, st.stepIndex);
-            const std::int64_t e = x[i] - greedyStep(st, x[i], code);
+            const std::int32_t prediction = st.predict();
+            const LevelChooserV2::Choice c = levels_.choose(x[i] - prediction, st.stepIndex);
+            trialCodes_[i] = c.code;
+            const std::int32_t r =
+                detail::clamp16(static_cast<std::int64_t>(prediction) + c.difference);
+            st.applyChosen(c.code, c.difference, r);
+            const std::int64_t e = x[i] - r;
             cost += e * e;
         }
+        trialEnd_ = st;
         return cost;
     }
 
     int spread_;
-    std::array<CodecStateV2, kCodesPerBlockV2> before_;
-    std::array<std::int64_t, kCodesPerBlockV2> costBefore_{};
+    LevelChooserV2 levels_;
+    detail::EncoderStateV2 beforeWorst_, beforeLast_, trialEnd_, bestEnd_;
+    std::int64_t costBeforeWorst_ = 0, costBeforeLast_ = 0;
+    std::array<std::uint8_t, kCodesPerBlockV2> trialCodes_{};
 };
 
 void encodeBlocksV2(std::span<const std::int16_t> samples, const EncoderOptions& options,
                     std::uint8_t initialStep, std::vector<std::uint8_t>& out) {
-    CodecStateV2 state;
+    detail::EncoderStateV2 state;
     state.stepIndex = initialStep;
     FloorSearch search(options.floorSpread);
     std::int16_t block[kSamplesPerBlock];

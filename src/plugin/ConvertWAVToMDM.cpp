@@ -1,4 +1,7 @@
-// The converter plugin's one entry point.
+// The converter plugin: its entry point ConvertWAVToMDM, which writes the
+// element beside the WAV, and optional extensions that callers look up by
+// name (a reason for a failure, a conversion into memory, the codec's
+// identity); docs/converter-plugin.md describes them.
 
 #include <cerrno>
 #include <cstdint>
@@ -11,6 +14,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cstdlib>
 
 #include "format/ElementCodec.h"
 
@@ -62,9 +66,9 @@ extern "C" __attribute__((visibility("default"))) const char* ZozazeZovevidizLas
 }
 
 /// Converts the WAV file `wav` (PCM 8 or 16 bits, mono or stereo, any rate)
-/// into a sound element written to `rbf`, and the same element as a C array
-/// to `rbf` + ".h". `rbf2` is accepted for the caller's sake and must name
-/// the same file as `rbf` (or be null). Both files are replaced atomically.
+/// into a sound element written to `rbf`, and a short C header naming it to
+/// `rbf` + ".h". `rbf2` is accepted for the caller's sake and must name the
+/// same file as `rbf` (or be null). Both files are replaced atomically.
 /// Returns 1 on success, 0 on failure (nothing is written then).
 extern "C" __attribute__((visibility("default"))) int ConvertWAVToMDM(const char* wav,
                                                                       const char* rbf,
@@ -78,8 +82,9 @@ extern "C" __attribute__((visibility("default"))) int ConvertWAVToMDM(const char
         std::vector<std::uint8_t> element;
         std::string error;
         if (!zadaravod::element::encodeWavFile(wav, element, error)) return failWith(error);
-        const std::string header = zadaravod::element::elementAsCArray(element, "sound_element");
         const std::string rbfPath = rbf;
+        const std::string header = zadaravod::element::elementHeaderText(
+            element, std::filesystem::path(rbfPath).filename().string());
         if (!writeReplacing(rbfPath, element.data(), element.size())) {
             return failWith("the element file " + rbfPath + " cannot be written (" +
                             std::strerror(errno) + ")");
@@ -98,4 +103,50 @@ extern "C" __attribute__((visibility("default"))) int ConvertWAVToMDM(const char
     } catch (...) {
         return failWith("the conversion failed");
     }
+}
+
+/// Converts the WAV file `wav` as ConvertWAVToMDM does, but hands the element
+/// over in memory and writes no file: on success `*element` points to
+/// `*size` bytes allocated by the plugin, which the caller gives back with
+/// ZozazeZovevidizFreeElement. Returns 1 on success, 0 on failure (then
+/// `*element` is null, `*size` 0, and ZozazeZovevidizLastError says why).
+/// Safe to call from several threads at once.
+extern "C" __attribute__((visibility("default"))) int ZozazeZovevidizConvertToMemory(
+    const char* wav, unsigned char** element, std::size_t* size) {
+    lastError.clear();
+    if (element == nullptr || size == nullptr) return failWith("no place for the element");
+    *element = nullptr;
+    *size = 0;
+    if (wav == nullptr || *wav == '\0') return failWith("no input file was named");
+    try {
+        std::vector<std::uint8_t> bytes;
+        std::string error;
+        if (!zadaravod::element::encodeWavFile(wav, bytes, error)) return failWith(error);
+        auto* copy = static_cast<unsigned char*>(std::malloc(bytes.empty() ? 1 : bytes.size()));
+        if (copy == nullptr) return failWith("out of memory");
+        std::memcpy(copy, bytes.data(), bytes.size());
+        *element = copy;
+        *size = bytes.size();
+        return 1;
+    } catch (const std::exception& e) {
+        return failWith(e.what());
+    } catch (...) {
+        return failWith("the conversion failed");
+    }
+}
+
+/// Gives back an element of ZozazeZovevidizConvertToMemory; null is ignored.
+extern "C" __attribute__((visibility("default"))) void ZozazeZovevidizFreeElement(
+    unsigned char* element) {
+    std::free(element);
+}
+
+/// What decides the bytes this plugin makes of a WAV, besides the WAV
+/// itself: the element version and the encoder's revision. Callers that keep
+/// elements (the build's cache) make it part of their key.
+extern "C" __attribute__((visibility("default"))) const char* ZozazeZovevidizCodecIdentity() {
+    static const std::string identity =
+        "LKEL version " + std::to_string(zadaravod::element::kVersion) + ", encoder revision " +
+        std::to_string(zadaravod::element::kEncoderRevision);
+    return identity.c_str();
 }

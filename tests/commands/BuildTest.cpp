@@ -75,7 +75,9 @@ TEST(BuildImage, EmptyLibraryHolds510SilenceCopies) {
     ASSERT_EQ(img.size(), 0x17FF0u + 510 * 68);
     EXPECT_EQ(ui.texts(), (std::vector<std::string>{"BIN File Saved!\nSize: 132968 bytes"}));
     EXPECT_EQ(ui.messages[0].caption, "LARK40 ZadarAvod");
-    const auto silence = bytesOf(readFile(app().silencePath() + ".rbf"));
+    std::vector<std::uint8_t> silence;
+    std::string error;
+    ASSERT_TRUE(element::encodeWavFile(app().silencePath(), silence, error)) << error;
     ASSERT_EQ(silence.size(), 68u);
     for (int k = 0; k < 510; ++k) {
         EXPECT_EQ(addressAt(img, k), 0x17FF0u + 68u * (k + 1)) << k;
@@ -309,7 +311,7 @@ TEST(BuildImage, MissingPluginOrChipCode) {
     EXPECT_FALSE(fs::exists(p.imagePath()));
 }
 
-TEST(MelodyConverter, WritesTheElementAndItsCArray) {
+TEST(MelodyConverter, WritesTheElementAndAShortHeaderNamingIt) {
     test::TempDir dir;
     const std::string wav = (dir / "a.wav").string();
     std::vector<std::int16_t> stereo(2 * 500, 1000);
@@ -326,7 +328,10 @@ TEST(MelodyConverter, WritesTheElementAndItsCArray) {
     EXPECT_EQ(d.sampleRate, 12000u);
     EXPECT_EQ(d.samples.size(), 500u);
     const std::string h = readFile(wav + ".rbf.h");
-    EXPECT_NE(h.find("[" + std::to_string(el.size()) + "]"), std::string::npos);
+    EXPECT_NE(h.find("#define SOUND_ELEMENT_BYTES " + std::to_string(el.size()) + "\n"),
+              std::string::npos)
+        << h;
+    EXPECT_NE(h.find("#define SOUND_ELEMENT_FILE \"a.wav.rbf\"\n"), std::string::npos) << h;
 
     // A failed conversion says why, writes nothing, and is told with the
     // converter's own messages: "Fail!" then the path, with the default title.

@@ -250,6 +250,7 @@ class LibraryRemoval : public LibraryLoad {
     void SetUp() override {
         for (const char* n : {"a.wav", "b.wav"}) test::writePcmWav(src(n), 8000, 1, 16, 0.1);
         ASSERT_TRUE(load({src("a.wav"), src("b.wav")}));
+        ui.statusLines.clear();  // the import's progress lines
         const CSound a = project.library.at(0), b = project.library.at(1);
         for (const CSound& s : {a, b, a}) project.playlists[3].addTail(s);
         project.playlists[3].addTail(CSound::silence(10));

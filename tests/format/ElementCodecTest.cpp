@@ -5,6 +5,7 @@
 #include <random>
 
 #include "format/ElementCodec.h"
+#include "format/EncoderStateV2.h"
 #include "support/CodecSignals.h"
 #include "support/ImageFixtures.h"
 
@@ -301,11 +302,65 @@ TEST(ElementCodec, GoldenElementsOfBothVersionsDecodeUnchanged) {
     }
 }
 
-TEST(ElementCodec, CArrayHoldsEveryByte) {
-    const std::vector<std::uint8_t> el = {0x00, 0xAB, 0xFF};
-    const std::string text = elementAsCArray(el, "snd");
-    EXPECT_NE(text.find("snd[3]"), std::string::npos);
-    EXPECT_NE(text.find("0x00, 0xAB, 0xFF"), std::string::npos);
+TEST(ElementCodec, CrcIsCcittFalse) {
+    const std::string check = "123456789";
+    EXPECT_EQ(crc16(std::span<const std::uint8_t>(
+                  reinterpret_cast<const std::uint8_t*>(check.data()), check.size())),
+              0x29B1);
+    // Fed in two pieces, the CRC carries over.
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(check.data());
+    EXPECT_EQ(crc16(std::span(bytes + 4, 5), crc16(std::span(bytes, 4))), 0x29B1);
+}
+
+// The encoder runs version 2's decoder in a faster form of its own; for any
+// codes it must reconstruct exactly what the decoder does, or the encoder
+// would choose codes for samples the chip never plays. The sequences drive
+// every clamp: long runs of the top level pin the output at full scale and
+// push the long predictor's weights to their limit.
+TEST(ElementCodec, TheEncodersStateDecodesExactlyAsTheDecoder) {
+    std::mt19937 rng(11);
+    std::vector<std::vector<std::uint8_t>> sequences(4);
+    for (int i = 0; i < 60000; ++i) sequences[0].push_back(static_cast<std::uint8_t>(rng() % 32));
+    sequences[1].assign(40000, 0x0F);  // up at the top level throughout
+    for (int i = 0; i < 40000; ++i)    // the top level, up and down in turn
+        sequences[2].push_back(i % 2 == 0 ? 0x0F : 0x1F);
+    for (int i = 0; i < 60000; ++i)  // small codes with rare large ones
+        sequences[3].push_back(static_cast<std::uint8_t>(rng() % 50 == 0 ? rng() % 32 : rng() % 4));
+    for (std::size_t n = 0; n < sequences.size(); ++n) {
+        CodecStateV2 reference;
+        detail::EncoderStateV2 fast;
+        reference.stepIndex = fast.stepIndex = 3;
+        bool pinnedHigh = false, pinnedLow = false;
+        for (std::size_t i = 0; i < sequences[n].size(); ++i) {
+            const std::uint8_t code = sequences[n][i];
+            ASSERT_EQ(fast.predict(), reference.predict()) << "sequence " << n << ", code " << i;
+            const std::int32_t want = reference.apply(code);
+            ASSERT_EQ(fast.applyPredicted(code, fast.predict()), want)
+                << "sequence " << n << ", code " << i;
+            ASSERT_EQ(fast.stepIndex, reference.stepIndex);
+            for (std::size_t t = 0; t < static_cast<std::size_t>(kLmsTaps); ++t)
+                ASSERT_EQ(fast.w[t], reference.w[t]) << "sequence " << n << ", code " << i;
+            for (std::int32_t weight : reference.w) {
+                pinnedHigh = pinnedHigh || weight == kLmsLimit;
+                pinnedLow = pinnedLow || weight == -kLmsLimit;
+            }
+        }
+        if (n == 2) {
+            EXPECT_TRUE(pinnedHigh && pinnedLow) << "the weights never reached both limits";
+        }
+    }
+}
+
+TEST(ElementCodec, HeaderTextNamesTheFileAsACString) {
+    std::vector<std::uint8_t> el(68, 0);
+    el[4] = 2;
+    const std::string text = elementHeaderText(el, "a \"b\"\\c?\n.wav.rbf");
+    EXPECT_NE(text.find("#define SOUND_ELEMENT_FILE \"a \\\"b\\\"\\\\c\\?\\012.wav.rbf\"\n"),
+              std::string::npos)
+        << text;
+    EXPECT_NE(text.find("#define SOUND_ELEMENT_BYTES 68\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("#define SOUND_ELEMENT_VERSION 2\n"), std::string::npos) << text;
+    EXPECT_LT(std::count(text.begin(), text.end(), '\n'), 6);  // a few lines, not the bytes
 }
 
 }  // namespace

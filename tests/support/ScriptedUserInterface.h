@@ -61,9 +61,11 @@ class ScriptedUserInterface : public UserInterface {
     int chooseSamplingRate(int rateLimit) override;
     bool reviewFindings(const std::vector<Finding>& findings, FindingsReview review) override;
     void status(const std::string& text) override { statusLines.push_back(text); }
+    /// When set, answers progress(): false asks the command to stop.
+    std::function<bool(int, int)> onProgress;
     bool progress(int done, int total) override {
         progressSteps.emplace_back(done, total);
-        return true;
+        return onProgress ? onProgress(done, total) : true;
     }
 
     /// The texts of all messages so far, in order.

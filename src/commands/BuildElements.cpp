@@ -1,0 +1,159 @@
+#include "commands/BuildElements.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+#include "format/ElementCodec.h"
+
+namespace zadaravod {
+
+namespace {
+
+/// WAV files larger than this are converted without the cache.
+constexpr std::uintmax_t kMaxHashedWavBytes = std::uintmax_t{1} << 31;
+
+/// Whether `bytes` are exactly one element as its header describes it.
+bool wellFormed(const std::vector<std::uint8_t>& bytes) {
+    element::ElementHeader header;
+    std::string error;
+    return element::parseElementHeader(bytes, header, error) &&
+           header.elementBytes() == bytes.size();
+}
+
+/// What changes when a file is written or replaced; "" when it cannot be
+/// looked at.
+std::string fileState(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return {};
+    return std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino) + ":" +
+           std::to_string(st.st_size) + ":" + std::to_string(st.st_mtim.tv_sec) + "." +
+           std::to_string(st.st_mtim.tv_nsec) + ":" + std::to_string(st.st_ctim.tv_sec) + "." +
+           std::to_string(st.st_ctim.tv_nsec);
+}
+
+}  // namespace
+
+ElementSource::ElementSource(const ConverterPlugin& plugin, ElementCache* cache)
+    : plugin_(plugin), cache_(cache) {
+    if (cache_ != nullptr && cache_->usable()) converter_ = plugin_.identity();
+}
+
+std::optional<ElementCache::Key> ElementSource::keyOf(const std::string& wavPath,
+                                                      std::string& state) const {
+    if (cache_ == nullptr || !converter_ || !cache_->usable()) return std::nullopt;
+    state = fileState(wavPath);
+    Sha256::Digest wav{};
+    std::string error;
+    if (state.empty() || !sha256OfFile(wavPath, wav, error, kMaxHashedWavBytes)) {
+        return std::nullopt;  // the converter tells what is wrong with the file
+    }
+    Sha256 key;
+    key.update(std::span<const std::uint8_t>(converter_->data(), converter_->size()));
+    key.update(std::span<const std::uint8_t>(wav.data(), wav.size()));
+    return key.finish();
+}
+
+ElementConversion ElementSource::elementOf(const ElementJob& job) const {
+    std::string before;
+    const std::optional<ElementCache::Key> key = keyOf(job.wavPath, before);
+    if (key) {
+        if (std::optional<std::vector<std::uint8_t>> kept = cache_->find(*key)) {
+            if (wellFormed(*kept)) {
+                ++hits_;
+                ElementConversion hit;
+                hit.element = std::move(*kept);
+                return hit;
+            }
+            cache_->remove(*key);  // not an element: never into an image
+        }
+    }
+    ElementConversion made = plugin_.convertToElement(job.wavPath, job.name);
+    ++conversions_;
+    // An element of a WAV that changed meanwhile may be of either content:
+    // it goes into this image, but is not kept under the old content's key.
+    if (key && made.ok() && wellFormed(made.element) && fileState(job.wavPath) == before) {
+        cache_->store(*key, made.element);
+    }
+    return made;
+}
+
+Message conversionFailure(const ElementJob& job, const ElementConversion& conversion,
+                          Messenger& messenger) {
+    if (!conversion.converterFailed) return failure(conversion.reason);
+    tellConversionFailure(messenger, job.wavPath);
+    const std::string reason = conversion.reason.empty() ? std::string() : ": " + conversion.reason;
+    return failure("The build stopped: the conversion of " + job.name + " failed" + reason + ".");
+}
+
+Result<std::vector<std::vector<std::uint8_t>>> makeElements(const std::vector<ElementJob>& jobs,
+                                                            const ElementSource& source,
+                                                            Messenger& messenger,
+                                                            unsigned threads) {
+    const std::size_t n = jobs.size();
+    std::vector<ElementConversion> results(n);
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::size_t next = 0, finished = 0;
+    bool stop = false;
+
+    // Workers take jobs in order; the calling thread only reports, so that
+    // the messenger is called from the thread that called us.
+    auto work = [&] {
+        std::unique_lock lock(mutex);
+        while (!stop && next < n) {
+            const std::size_t i = next++;
+            lock.unlock();
+            ElementConversion done = source.elementOf(jobs[i]);
+            lock.lock();
+            if (!done.ok()) stop = true;  // nothing new starts; those running finish
+            results[i] = std::move(done);
+            ++finished;
+            changed.notify_all();
+        }
+    };
+    const unsigned workers =
+        std::clamp<unsigned>(threads, 1, static_cast<unsigned>(std::max<std::size_t>(n, 1)));
+    std::vector<std::thread> pool;
+    if (n > 0) {
+        for (unsigned t = 0; t < workers; ++t) pool.emplace_back(work);
+    }
+    bool stoppedByUser = !messenger.progress(0, static_cast<int>(n));
+    {
+        std::unique_lock lock(mutex);
+        if (stoppedByUser) stop = true;
+        std::size_t reported = 0;
+        // Until every job started has finished and no other will start.
+        for (;;) {
+            changed.wait(lock, [&] {
+                return finished != reported || (finished == next && (stop || next == n));
+            });
+            if (finished == reported) break;
+            reported = finished;
+            if (stoppedByUser) continue;
+            lock.unlock();
+            messenger.status("Converting sound " + std::to_string(reported) + " of " +
+                             std::to_string(n));
+            const bool goOn = messenger.progress(static_cast<int>(reported), static_cast<int>(n));
+            lock.lock();
+            if (!goOn) stoppedByUser = stop = true;
+        }
+    }
+    for (std::thread& t : pool) t.join();
+
+    if (stoppedByUser) return failure(kBuildStoppedText, MessageIcon::None);
+    std::vector<std::vector<std::uint8_t>> elements;
+    elements.reserve(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        // Jobs are taken in order: every one before a failure has finished.
+        if (!results[i].ok()) return conversionFailure(jobs[i], results[i], messenger);
+        elements.push_back(std::move(results[i].element));
+    }
+    return elements;
+}
+
+}  // namespace zadaravod
