@@ -21,17 +21,20 @@
 declare -gA _zadaravod_cli_commands=(
     [new]='newproject'
     [info]='project -- --json'
-    [import]='project sound...'
+    [check]='project -- --json'
+    [import]='project sound... -- --trim --normalize --threshold:text --loudness:text'
     [remove]='project text'
     [clear-library]='project'
-    [music]='project load|clear sound -- --rate:rate'
+    [music]='project load|clear sound -- --rate:rate --trim --normalize --threshold:text --loudness:text'
     [list]='project text add|delete|move|clear text... -- --before:text'
     [clear-lists]='project'
     [set]='project pair...'
     [build]='project'
     [inspect]='image -- --json --extract:dir --force'
-    [convert]='sound wav -- --rate:rate'
+    [convert]='sound wav -- --rate:rate --trim --normalize --threshold:text --loudness:text'
     [export]='project -- --open'
+    [say]='project text -- --to:wav --voice:text --rate:rate --speed:text --pitch:text --name:text --voices --trim --normalize --threshold:text --loudness:text'
+    [process]='project text -- --trim --normalize --threshold:text --loudness:text'
     [play]='project -- --sound:text --list:text --from:text --music --as-chip'
 )
 

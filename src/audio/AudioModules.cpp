@@ -74,4 +74,11 @@ const SdlFunctions* sdl(std::string& error) {
     return module.table;
 }
 
+const PromptFunctions* prompt(std::string& error) {
+    static const Loaded<PromptFunctions> module = load<PromptFunctions>(
+        kPromptModuleName, "zadaravod_prompt_module", "speech and loudness module");
+    error = module.error;
+    return module.table;
+}
+
 }  // namespace zadaravod::audio_module

@@ -1,12 +1,13 @@
 #pragma once
 
-// The outside audio libraries (FFmpeg, SDL2) are loaded when first needed,
-// not when a program starts: the code that calls them is built into two
-// modules of the application folder, libzadaravod_ffmpeg.so and
-// libzadaravod_sdl.so, which the functions of this layer open with dlopen on
-// first use. A command that never decodes or plays sound never loads them.
-// Internal to src/audio: callers use AudioLayer.h, Resample.h and
-// SdlPlayer.h, whose functions stay as they are.
+// The outside audio libraries (FFmpeg, SDL2, espeak-ng, libebur128) are
+// loaded when first needed, not when a program starts: the code that calls
+// them is built into three modules of the application folder,
+// libzadaravod_ffmpeg.so, libzadaravod_sdl.so and libzadaravod_prompt.so,
+// which the functions of this layer open with dlopen on first use. A command
+// that never decodes, plays, speaks or measures sound never loads them.
+// Internal to src/audio: callers use AudioLayer.h, Resample.h, SdlPlayer.h,
+// Speech.h and Loudness.h, whose functions stay as they are.
 
 #include <cstdint>
 #include <span>
@@ -14,16 +15,19 @@
 #include <vector>
 
 #include "audio/AudioLayer.h"
+#include "audio/Loudness.h"
 #include "audio/Player.h"
+#include "audio/Speech.h"
 
 namespace zadaravod::audio_module {
 
 /// Raised whenever a table below changes, so that a module of another build
 /// is refused rather than called wrongly.
-inline constexpr int kModuleInterfaceVersion = 1;
+inline constexpr int kModuleInterfaceVersion = 2;
 
 inline constexpr const char* kFfmpegModuleName = "libzadaravod_ffmpeg.so";
 inline constexpr const char* kSdlModuleName = "libzadaravod_sdl.so";
+inline constexpr const char* kPromptModuleName = "libzadaravod_prompt.so";
 
 /// What libzadaravod_ffmpeg.so offers: the FFmpeg parts of AudioLayer.h and
 /// Resample.h, with the contracts written there.
@@ -56,12 +60,29 @@ struct SdlFunctions {
     PlayerEngine* (*createPlayer)();
 };
 
+/// What libzadaravod_prompt.so offers: the espeak-ng and libebur128 parts of
+/// Speech.h and Loudness.h, with the contracts written there.
+struct PromptFunctions {
+    bool (*listSpeechVoices)(std::vector<SpeechVoice>& voices, std::string& error);
+    SpeechResult (*synthesizeSpeech)(const SpeechRequest& request);
+    std::string (*trimSilence)(std::vector<std::int16_t>& samples, int rate,
+                               const TrimOptions& options, TrimResult& result);
+    std::string (*measureLoudness)(std::span<const std::int16_t> samples, int rate,
+                                   LoudnessMeasurement& measurement);
+    std::string (*normalizeLoudness)(std::vector<std::int16_t>& samples, int rate,
+                                     const LoudnessOptions& options, LoudnessResult& result);
+    SoundProcessingResult (*processWavFile)(const std::filesystem::path& path,
+                                            const SoundProcessing& options);
+};
+
 /// The FFmpeg module, loaded on the first call (once per process; it stays
 /// loaded). Null when it cannot be loaded; `error` then says why and what to
 /// do. Safe to call from several threads.
 const FfmpegFunctions* ffmpeg(std::string& error);
 /// The same for the SDL module.
 const SdlFunctions* sdl(std::string& error);
+/// The same for the speech and loudness module.
+const PromptFunctions* prompt(std::string& error);
 
 }  // namespace zadaravod::audio_module
 

@@ -71,12 +71,6 @@ StatePtr measured(std::span<const std::int16_t> samples, int rate, int mode) {
 
 }  // namespace
 
-std::uint64_t elementDataBytes(std::uint64_t samples) {
-    const std::uint64_t blocks =
-        (samples + element::kSamplesPerBlock - 1) / element::kSamplesPerBlock;
-    return blocks * element::kBlockBytes;
-}
-
 // ---------------------------------------------------------------- trim
 
 std::string trimSilence(std::vector<std::int16_t>& samples, int rate, const TrimOptions& options,

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "format/ElementCodec.h"
+
 namespace zadaravod {
 
 // Silence trimming and loudness normalisation of 16-bit mono sounds. Levels
@@ -38,7 +40,11 @@ struct TrimResult {
 
 /// The bytes the sample data of a sound element of `samples` samples takes:
 /// 42 bytes for each started block of 65 samples.
-std::uint64_t elementDataBytes(std::uint64_t samples);
+inline std::uint64_t elementDataBytes(std::uint64_t samples) {
+    const std::uint64_t blocks =
+        (samples + element::kSamplesPerBlock - 1) / element::kSamplesPerBlock;
+    return blocks * element::kBlockBytes;
+}
 
 /// Cuts leading and trailing silence from `samples` (mono, `rate` Hz) and
 /// fades the new ends. A side with no silence to cut is left as it is.

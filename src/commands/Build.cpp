@@ -77,10 +77,10 @@ Result<std::vector<std::uint8_t>> convertSilence(const AppPaths& paths,
                                                  Messenger& messenger) {
     ElementJob job{paths.silencePath(), "the 10 ms silence file " + paths.silencePath()};
     std::optional<ScratchFolder> scratch;
+    std::error_code ec;
     if (!plugin.convertsInMemory() && ::access(paths.appFolder.c_str(), W_OK) != 0 &&
-        fs::is_regular_file(job.wavPath)) {
+        fs::is_regular_file(job.wavPath, ec)) {
         scratch.emplace();
-        std::error_code ec;
         const fs::path copy = scratch->path() / "silence10ms.wav";
         if (!scratch->path().empty() &&
             fs::copy_file(job.wavPath, copy, fs::copy_options::overwrite_existing, ec)) {

@@ -50,6 +50,8 @@ const char* editKindName(EditKind kind) {
             return "Control mode";
         case EditKind::FlashSize:
             return "Flash size";
+        case EditKind::ImageFile:
+            return "Image file";
     }
     return "Edit";
 }

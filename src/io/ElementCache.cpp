@@ -317,7 +317,9 @@ std::uintmax_t ElementCache::trimLocked(std::uintmax_t limit) {
 }
 
 void ElementCache::trim() {
-    if (entries_.empty() || !fs::is_directory(entries_)) return;
+    std::error_code ec;
+    // A folder the user cannot read (another user's cache) is no cache.
+    if (entries_.empty() || !fs::is_directory(entries_, ec)) return;
     const FolderLock lock(entries_ / "lock");
     if (!lock.held()) return;  // another process is trimming right now
     const fs::path usageFile = entries_ / "usage";

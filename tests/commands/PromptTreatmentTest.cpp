@@ -87,6 +87,13 @@ class Treatment : public ::testing::Test {
     void write(const std::string& name, const std::vector<std::int16_t>& samples) {
         ASSERT_EQ(writeWav16(src(name), samples, kRate, 1), "");
     }
+    /// The status lines besides the import's own progress lines.
+    std::vector<std::string> told() const {
+        std::vector<std::string> lines;
+        for (const std::string& line : ui.statusLines)
+            if (line.rfind("Importing sound ", 0) != 0) lines.push_back(line);
+        return lines;
+    }
     std::vector<std::string> soundFolderFiles() const {
         std::vector<std::string> names;
         for (const auto& e : fs::directory_iterator(project.soundFolder)) {
@@ -109,7 +116,7 @@ TEST_F(Treatment, WithoutATreatmentAnImportIsTheFilesOwnBytes) {
     EXPECT_EQ(r.value().added, 2);
     EXPECT_EQ(test::readFile(inFolder("s8.wav")), test::readFile(src("s8.wav")));
     EXPECT_EQ(test::readFile(inFolder("padded.wav")), test::readFile(src("padded.wav")));
-    EXPECT_TRUE(ui.statusLines.empty());
+    EXPECT_TRUE(told().empty());
 }
 
 TEST_F(Treatment, TrimmingAnImportCutsTheSilenceAndSaysWhatItSaved) {
@@ -137,8 +144,8 @@ TEST_F(Treatment, TrimmingAnImportCutsTheSilenceAndSaysWhatItSaved) {
 
     const std::uint64_t saved = elementDataBytes(static_cast<std::uint64_t>(2.2 * kRate)) -
                                 elementDataBytes(trimmed.frameCount());
-    ASSERT_EQ(ui.statusLines.size(), 1U) << "one line for the whole import";
-    EXPECT_EQ(ui.statusLines[0], trimSavingsText(saved));
+    ASSERT_EQ(told().size(), 1U) << "one line for the whole import";
+    EXPECT_EQ(told()[0], trimSavingsText(saved));
     EXPECT_GT(saved, 5000U);
 }
 
@@ -157,7 +164,7 @@ TEST_F(Treatment, AQuietAndALoudSoundEndAtTheTargetWithoutClipping) {
         EXPECT_FALSE(clips(wavOf(inFolder(name)))) << name;
     }
     EXPECT_EQ(project.library.at(2).sampleRate, 22000) << "converted at its rate, then treated";
-    EXPECT_TRUE(ui.statusLines.empty()) << "no trim, nothing to tell";
+    EXPECT_TRUE(told().empty()) << "no trim, nothing to tell";
 }
 
 TEST_F(Treatment, AHighTargetIsHeldBelowTheCeilingSoNothingClips) {
@@ -201,8 +208,8 @@ TEST_F(Treatment, MusicAndConversionAreTreatedAndASilentOneChangesNothing) {
     ASSERT_TRUE(loadMusic(project, src("music.wav"), std::nullopt, trim(), &ui).ok());
     ASSERT_EQ(project.backgroundMusic.count(), 1U);
     EXPECT_LE(project.backgroundMusic.at(0).durationMs, 530);
-    ASSERT_EQ(ui.statusLines.size(), 1U);
-    EXPECT_EQ(ui.statusLines[0].rfind("Trimming saved ", 0), 0U);
+    ASSERT_EQ(told().size(), 1U);
+    EXPECT_EQ(told()[0].rfind("Trimming saved ", 0), 0U);
 
     Project other = project;
     other.backgroundMusic.removeAll();
