@@ -86,7 +86,7 @@ bool clearBackgroundMusic(Project& project) {
     return true;
 }
 
-bool loadBackgroundMusic(Project& project, UserInterface& ui) {
+bool loadBackgroundMusic(Project& project, UserInterface& ui, const SoundTreatment& treatment) {
     if (!project.projectOpen || project.soundFolder.empty()) return false;
     if (!project.backgroundMusic.empty()) return false;
     if (Done folder = checkSoundFolder(project); !folder) {
@@ -98,21 +98,26 @@ bool loadBackgroundMusic(Project& project, UserInterface& ui) {
     request.initialPath = project.soundFolder;
     const auto chosen = ui.chooseOpenFile(request);
     if (!chosen || chosen->empty()) return false;
+    return loadBackgroundMusicFrom(project, ui, *chosen, treatment);
+}
 
+bool loadBackgroundMusicFrom(Project& project, UserInterface& ui, const std::string& path,
+                             const SoundTreatment& treatment) {
+    if (!project.projectOpen || project.soundFolder.empty()) return false;
     std::optional<int> rate;
-    const std::string name = fileNameOf(*chosen);
+    const std::string name = fileNameOf(path);
     const bool wav = audioFileExtension(name) == "wav";
     // The name checks come before the rate dialog, as they always did.
-    if (unusableName(name).empty() && !nameInList(project.library, name) &&
+    if (project.backgroundMusic.empty() && unusableName(name).empty() &&
+        !nameInList(project.library, name) &&
         !nameInList(project.library, wav ? name : name + ".wav")) {
-        if (const Result<std::optional<int>> limit = musicRateLimit(*chosen);
-            limit && limit.value()) {
+        if (const Result<std::optional<int>> limit = musicRateLimit(path); limit && limit.value()) {
             const int chosenRate = ui.chooseSamplingRate(*limit.value());
             if (chosenRate <= 0) return false;
             rate = chosenRate;
         }
     }
-    const Done loaded = loadMusic(project, *chosen, rate);
+    const Done loaded = loadMusic(project, path, rate, treatment, &ui);
     if (!loaded) ui.tell(loaded.error());
     return loaded.ok();
 }

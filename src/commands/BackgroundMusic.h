@@ -36,8 +36,14 @@ Done loadMusic(Project& project, const std::string& path, std::optional<int> rat
 /// Clear: empties `backgroundMusic`; its file stays in the sound folder.
 bool clearBackgroundMusic(Project& project);
 
-/// The window's version: the open-file dialog, the sampling-rate dialog when
-/// the file must be converted, then loadMusic. True when a record was added.
-bool loadBackgroundMusic(Project& project, UserInterface& ui);
+/// The window's version: the open-file dialog, then loadBackgroundMusicFrom.
+/// True when a record was added.
+bool loadBackgroundMusic(Project& project, UserInterface& ui, const SoundTreatment& treatment = {});
+
+/// The window's version for a file already chosen (dropped on the music
+/// view): the sampling-rate dialog when the file must be converted, then
+/// loadMusic; a failure is told. True when a record was added.
+bool loadBackgroundMusicFrom(Project& project, UserInterface& ui, const std::string& path,
+                             const SoundTreatment& treatment = {});
 
 }  // namespace zadaravod

@@ -205,7 +205,7 @@ Result<int> clearSounds(Project& project, Messenger& messenger) {
     return failed;
 }
 
-bool loadLibrarySounds(Project& project, UserInterface& ui) {
+bool loadLibrarySounds(Project& project, UserInterface& ui, const SoundTreatment& treatment) {
     if (!project.projectOpen || project.soundFolder.empty()) return false;
     if (Done ready = checkLibraryImport(project); !ready) {
         ui.tell(ready.error());
@@ -216,7 +216,7 @@ bool loadLibrarySounds(Project& project, UserInterface& ui) {
     request.initialPath = project.soundFolder;
     const auto chosen = ui.chooseOpenFiles(request);
     if (!chosen || chosen->empty()) return false;
-    const Result<ImportReport> report = importSounds(project, ui, *chosen);
+    const Result<ImportReport> report = importSounds(project, ui, *chosen, treatment);
     if (!report) {
         ui.tell(report.error());
         return false;

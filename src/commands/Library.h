@@ -66,7 +66,7 @@ Result<int> clearSounds(Project& project, Messenger& messenger);
 
 /// The open-files dialog, then importSounds. True when every chosen file
 /// was added; a refusal or a stop is shown.
-bool loadLibrarySounds(Project& project, UserInterface& ui);
+bool loadLibrarySounds(Project& project, UserInterface& ui, const SoundTreatment& treatment = {});
 /// The confirmation, then removeSound of the selected row (nullopt = none).
 bool deleteLibrarySound(Project& project, UserInterface& ui, std::optional<int> selected);
 /// The confirmation, then clearSounds. True when every file was deleted.

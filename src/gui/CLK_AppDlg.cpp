@@ -96,6 +96,8 @@ CLK_AppDlg::CLK_AppDlg(AppPaths paths, QWidget* parent) : QMainWindow(parent), u
         connect(action, &QAction::triggered, this, [this, id = id] { route(id); });
     }
     connectControls();
+    restoreImportOptions();
+    setAcceptDrops(true);
     recent_ = RecentProjects(storedRecentProjects());
     fillRecentMenu();
 

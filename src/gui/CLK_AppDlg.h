@@ -5,11 +5,13 @@
 #include <memory>
 
 #include "audio/Player.h"
+#include "commands/Drops.h"
 #include "commands/Handoff.h"
 #include "commands/Playback.h"
 #include "commands/Playlists.h"
 #include "commands/ProjectCheck.h"
 #include "commands/ProjectFiles.h"
+#include "commands/PromptTools.h"
 #include "commands/RecentProjects.h"
 #include "commands/Result.h"
 #include "gui/CommandTable.h"
@@ -120,9 +122,17 @@ class CLK_AppDlg : public QMainWindow, public ProjectView {
     QProgressBar* progressBar() const { return w_.progressBar; }
     CMenuTipManager* menuTips() const { return menuTips_.get(); }
 
+    /// Files dropped from the desktop on `target` (MainWindowPrompts.cpp).
+    void dropFiles(DropTarget target, const QStringList& files);
+    /// The import options of the library menu's two check items.
+    SoundTreatment importTreatment() const;
+
   protected:
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
   private:
     // MainWindowCommands.cpp: the command table, the controls' notifications
@@ -171,6 +181,11 @@ class CLK_AppDlg : public QMainWindow, public ProjectView {
     /// "Excel": the record sheet beside the project file; from the second
     /// export of a run on, the written sheet is shown.
     void exportRecordSheet();
+    // MainWindowPrompts.cpp: import options, speech, processing.
+    void restoreImportOptions();
+    void importOptionsChanged();
+    void speakText();
+    void processSound();
     void optionsDialog();
     void keySetupDialog(int controlMode);
     void equationDialog();

@@ -81,6 +81,12 @@ inline constexpr int kPlayAsChip = 33001;  ///< "Как на микросхем�
 inline constexpr int kUndo = 33002;          ///< "Отменить", Ctrl+Z
 inline constexpr int kRedo = 33003;          ///< "Повторить", Ctrl+Shift+Z and Ctrl+Y
 inline constexpr int kCheckProject = 33004;  ///< "Проверить проект"
+/// Check items of the library menu: the import options of Load, drops and
+/// the background music load; the window keeps them between runs.
+inline constexpr int kTrimOnImport = 33005;  ///< "Обрезать тишину при загрузке"
+inline constexpr int kNormalizeOnImport = 33006;  ///< "Выравнивать громкость при загрузке"
+inline constexpr int kSpeakText = 33007;     ///< "Синтез речи…"
+inline constexpr int kProcessSound = 33008;  ///< "Обработать…"
 
 /// A mode command and the control mode it sets.
 struct ModeCommand {

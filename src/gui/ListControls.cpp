@@ -10,6 +10,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QScrollBar>
+#include <QUrl>
 
 #include "gui/CommandIds.h"
 
@@ -177,6 +178,49 @@ void CListCtrl::keyReleaseEvent(QKeyEvent* event) {
     QTableWidget::keyReleaseEvent(event);
 }
 
+QStringList droppedLocalFiles(const QMimeData* data) {
+    QStringList paths;
+    if (data == nullptr || !data->hasUrls()) return paths;
+    for (const QUrl& url : data->urls()) {
+        if (url.isLocalFile() && !url.toLocalFile().isEmpty()) paths << url.toLocalFile();
+    }
+    return paths;
+}
+
+bool CListCtrl::takesDroppedFiles(const QMimeData* data) const {
+    const int id = fileDropCommand();
+    if (id == 0 || !commandsEnabled_) return false;
+    const QAction* load = action(id);
+    return load != nullptr && load->isEnabled() && !droppedLocalFiles(data).isEmpty();
+}
+
+void CListCtrl::dragEnterEvent(QDragEnterEvent* event) {
+    // Anything else goes on to the window (a project dropped on a view).
+    if (takesDroppedFiles(event->mimeData())) {
+        event->acceptProposedAction();
+    } else {
+        event->ignore();
+    }
+}
+
+void CListCtrl::dragMoveEvent(QDragMoveEvent* event) {
+    if (takesDroppedFiles(event->mimeData())) {
+        event->acceptProposedAction();
+    } else {
+        event->ignore();
+    }
+}
+
+void CListCtrl::dropEvent(QDropEvent* event) {
+    if (!takesDroppedFiles(event->mimeData())) {
+        event->ignore();
+        return;
+    }
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    emit filesDropped(droppedLocalFiles(event->mimeData()));
+}
+
 void CListCtrl::startDrag(Qt::DropActions) {
     const auto row = firstSelectedRow();
     if (!row || !commandsEnabled_) return;
@@ -192,13 +236,20 @@ void CListCtrl::startDrag(Qt::DropActions) {
 CListCtrl_Snd_Lib::CListCtrl_Snd_Lib(ActionLookup actions, QWidget* parent)
     : CListCtrl(ctl::kLibraryView, libraryColumns(), std::move(actions), parent) {
     setDragEnabled(true);
-    setDragDropMode(QAbstractItemView::DragOnly);
+    // Rows are dragged out to the playlist; files come in from the desktop.
+    setAcceptDrops(true);
+    setDragDropMode(QAbstractItemView::DragDrop);
 }
 
 void CListCtrl_Snd_Lib::fillMenu(QMenu& menu) const {
     menu.addAction(action(cmd::kLibraryLoad));
     menu.addAction(action(cmd::kLibraryDelete));
     menu.addAction(action(cmd::kLibraryClear));
+    menu.addSeparator();
+    menu.addAction(action(cmd::kSpeakText));
+    menu.addAction(action(cmd::kProcessSound));
+    menu.addAction(action(cmd::kTrimOnImport));
+    menu.addAction(action(cmd::kNormalizeOnImport));
     menu.addSeparator();
     menu.addAction(action(cmd::kLibraryPlay));
     menu.addAction(action(cmd::kPlayAsChip));
@@ -208,8 +259,11 @@ void CListCtrl_Snd_Lib::fillMenu(QMenu& menu) const {
 }
 
 std::vector<int> CListCtrl_Snd_Lib::flaggedCommands() const {
-    return {cmd::kLibraryLoad, cmd::kLibraryDelete, cmd::kLibraryClear, cmd::kLibraryPlay};
+    return {cmd::kLibraryLoad, cmd::kLibraryDelete, cmd::kLibraryClear,
+            cmd::kLibraryPlay, cmd::kSpeakText,     cmd::kProcessSound};
 }
+
+int CListCtrl_Snd_Lib::fileDropCommand() const { return cmd::kLibraryLoad; }
 
 int CListCtrl_Snd_Lib::deleteCommand() const { return cmd::kLibraryDelete; }
 int CListCtrl_Snd_Lib::playCommand() const { return cmd::kLibraryPlay; }
@@ -304,7 +358,11 @@ void CListCtrl_Playlist::dropEvent(QDropEvent* event) {
 }
 
 CListCtrl_Backgroundmusic::CListCtrl_Backgroundmusic(ActionLookup actions, QWidget* parent)
-    : CListCtrl(ctl::kMusicView, libraryColumns(), std::move(actions), parent) {}
+    : CListCtrl(ctl::kMusicView, libraryColumns(), std::move(actions), parent) {
+    // A sound file from the desktop becomes the music.
+    setAcceptDrops(true);
+    setDragDropMode(QAbstractItemView::DropOnly);
+}
 
 void CListCtrl_Backgroundmusic::fillMenu(QMenu& menu) const {
     menu.addAction(action(cmd::kMusicLoad));
@@ -317,6 +375,8 @@ void CListCtrl_Backgroundmusic::fillMenu(QMenu& menu) const {
 std::vector<int> CListCtrl_Backgroundmusic::flaggedCommands() const {
     return {cmd::kMusicLoad, cmd::kMusicClear, cmd::kMusicPlay};
 }
+
+int CListCtrl_Backgroundmusic::fileDropCommand() const { return cmd::kMusicLoad; }
 
 }  // namespace zadaravod
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAbstractSpinBox>
+#include <QStringList>
 #include <QTableWidget>
 #include <functional>
 #include <map>
@@ -12,6 +13,10 @@ class QMenu;
 class QMimeData;
 
 namespace zadaravod {
+
+/// The local files of a drop from the desktop, in order (empty for anything
+/// else, such as a row dragged inside the window).
+QStringList droppedLocalFiles(const QMimeData* data);
 
 /// Looks up the main window's action of a command id (never null for the ids
 /// the list controls use).
@@ -59,6 +64,9 @@ class CListCtrl : public QTableWidget {
     void librarySoundDropped(int libraryRow);
     /// A playlist row was dropped on playlist row `to` (playlist view only).
     void entryMoved(int from, int to);
+    /// Files were dropped from the desktop (library and music views), as
+    /// local paths in the order of the drop.
+    void filesDropped(const QStringList& paths);
 
   protected:
     /// Adds the items of this view's context menu, in menu order.
@@ -68,6 +76,9 @@ class CListCtrl : public QTableWidget {
     /// The command a key release sends (0 for none).
     virtual int deleteCommand() const { return 0; }
     virtual int playCommand() const { return 0; }
+    /// The load command whose enabling lets files be dropped here (0: none).
+    virtual int fileDropCommand() const { return 0; }
+    bool takesDroppedFiles(const QMimeData* data) const;
 
     QAction* action(int id) const { return actions_(id); }
     void contextMenuEvent(QContextMenuEvent* event) override;
@@ -76,6 +87,9 @@ class CListCtrl : public QTableWidget {
     /// Starts a drag of the row under the press; the data names the view and
     /// the row (no row moves until a drop handler says so).
     void startDrag(Qt::DropActions supportedActions) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
   private:
     int controlId_;
@@ -94,6 +108,7 @@ class CListCtrl_Snd_Lib : public CListCtrl {
     std::vector<int> flaggedCommands() const override;
     int deleteCommand() const override;
     int playCommand() const override;
+    int fileDropCommand() const override;
 };
 
 /// The current playlist view (1007).
@@ -125,6 +140,7 @@ class CListCtrl_Backgroundmusic : public CListCtrl {
   protected:
     void fillMenu(QMenu& menu) const override;
     std::vector<int> flaggedCommands() const override;
+    int fileDropCommand() const override;
 };
 
 /// The list-number spin (1098): arrows only. Each step asks `stepped` with

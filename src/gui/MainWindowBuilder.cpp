@@ -145,6 +145,11 @@ void Builder::createActions() {
     QAction* asChip = makeAction(cmd::kPlayAsChip, QStringLiteral("Как на &микросхеме"));
     asChip->setCheckable(true);
     asChip->setChecked(false);
+    makeAction(cmd::kSpeakText, QObject::tr("Синтез речи…"));
+    makeAction(cmd::kProcessSound, QObject::tr("Обработать…"));
+    makeAction(cmd::kTrimOnImport, QObject::tr("Обрезать тишину при загрузке"))->setCheckable(true);
+    makeAction(cmd::kNormalizeOnImport, QObject::tr("Выравнивать громкость при загрузке"))
+        ->setCheckable(true);
     // The keys of the list views act on key release in the views themselves.
     for (int id :
          {cmd::kLibraryDelete, cmd::kLibraryPlay, cmd::kPlaylistDelete, cmd::kPlaylistPlay}) {

@@ -89,16 +89,18 @@ void CLK_AppDlg::addCommands() {
 
     // The library and the background music. A failed file removal has taken
     // the record all the same, so the views are refilled whatever the result.
-    t.add({cmd::kLibraryLoad}, kRefreshLibrary,
-          [this] { edit(EditKind::ImportSounds, [&] { loadLibrarySounds(project(), ui_); }); });
+    t.add({cmd::kLibraryLoad}, kRefreshLibrary, [this] {
+        edit(EditKind::ImportSounds, [&] { loadLibrarySounds(project(), ui_, importTreatment()); });
+    });
     t.add({cmd::kLibraryDelete}, kRefreshLibrary | kRefreshPlaylist, [this] {
         edit(EditKind::DeleteSound,
              [&] { deleteLibrarySound(project(), ui_, w_.libraryView->firstSelectedRow()); });
     });
     t.add({cmd::kLibraryClear}, kRefreshLibrary | kRefreshPlaylist,
           [this] { edit(EditKind::ClearLibrary, [&] { clearLibrary(project(), ui_); }); });
-    t.add({cmd::kMusicLoad}, kRefreshMusic | kRefreshLibrary,
-          [this] { edit(EditKind::LoadMusic, [&] { loadBackgroundMusic(project(), ui_); }); });
+    t.add({cmd::kMusicLoad}, kRefreshMusic | kRefreshLibrary, [this] {
+        edit(EditKind::LoadMusic, [&] { loadBackgroundMusic(project(), ui_, importTreatment()); });
+    });
     t.add({cmd::kMusicClear}, kRefreshMusic | kRefreshLibrary,
           [this] { edit(EditKind::ClearMusic, [&] { clearBackgroundMusic(project()); }); });
 
@@ -134,6 +136,11 @@ void CLK_AppDlg::addCommands() {
     t.add({cmd::kLibraryPlay}, kRefreshNothing, [this] { playLibrary(); });
     t.add({cmd::kPlaylistPlay}, kRefreshNothing, [this] { playPlaylist(); });
     t.add({cmd::kMusicPlay}, kRefreshNothing, [this] { playBackground(); });
+    // Sound brought in by speech or processed in place.
+    t.add({cmd::kSpeakText}, kRefreshNothing, [this] { speakText(); });
+    t.add({cmd::kProcessSound}, kRefreshNothing, [this] { processSound(); });
+    t.add({cmd::kTrimOnImport, cmd::kNormalizeOnImport}, kRefreshNothing,
+          [this] { importOptionsChanged(); });
     t.add({cmd::kPlayAsChip}, kRefreshNothing, [this] {
         ui_.status(playsAsChip() ? "Sounds now play as the chip will play them."
                                  : "Sounds now play as their files hold them.");
@@ -200,6 +207,10 @@ void CLK_AppDlg::connectControls() {
             applyRefreshes(kRefreshPlaylist);
         }
     });
+    connect(w_.libraryView, &CListCtrl::filesDropped, this,
+            [this](const QStringList& files) { dropFiles(DropTarget::Library, files); });
+    connect(w_.musicView, &CListCtrl::filesDropped, this,
+            [this](const QStringList& files) { dropFiles(DropTarget::Music, files); });
     for (CListCtrl* view :
          {static_cast<CListCtrl*>(w_.libraryView), static_cast<CListCtrl*>(w_.playlistView)}) {
         connect(view, &CListCtrl::stopRequested, this, &CLK_AppDlg::stopPlayback);

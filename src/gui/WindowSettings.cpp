@@ -22,6 +22,20 @@ void storeLanguage(const QString& language) {
     settings().setValue(QStringLiteral("language"), language);
 }
 
+ImportOptions storedImportOptions() {
+    QSettings s = settings();
+    ImportOptions options;
+    options.trim = s.value(QStringLiteral("import/trim"), false).toBool();
+    options.normalize = s.value(QStringLiteral("import/normalize"), false).toBool();
+    return options;
+}
+
+void storeImportOptions(const ImportOptions& options) {
+    QSettings s = settings();
+    s.setValue(QStringLiteral("import/trim"), options.trim);
+    s.setValue(QStringLiteral("import/normalize"), options.normalize);
+}
+
 std::vector<std::string> storedRecentProjects() {
     std::vector<std::string> out;
     for (const QString& path : settings().value(QStringLiteral("recentProjects")).toStringList()) {

@@ -14,6 +14,15 @@ namespace zadaravod {
 QString storedLanguage();
 void storeLanguage(const QString& language);
 
+/// The import options of the window: trim silence and even out loudness on
+/// the way in (both off by default).
+struct ImportOptions {
+    bool trim = false;
+    bool normalize = false;
+};
+ImportOptions storedImportOptions();
+void storeImportOptions(const ImportOptions& options);
+
 std::vector<std::string> storedRecentProjects();
 void storeRecentProjects(const std::vector<std::string>& projectFiles);
 

@@ -35,12 +35,20 @@ std::vector<std::pair<QString, bool>> items(const QMenu* menu) {
 
 /// The check item of the Play menus, never gray: it only says how to play.
 const QString kAsChip = QStringLiteral("Как на &микросхеме");
+/// The import options: never gray either, they say how later loads work.
+const QString kTrim = QStringLiteral("Обрезать тишину при загрузке");
+const QString kNormalize = QStringLiteral("Выравнивать громкость при загрузке");
 
 TEST_F(WindowTest, ContextMenusAreGrayWithoutAProject) {
     std::unique_ptr<QMenu> lib(window->libraryView()->makeContextMenu(window.get()));
     EXPECT_EQ(items(lib.get()), (std::vector<std::pair<QString, bool>>{{"&Загрузить", false},
                                                                        {"&Удалить", false},
                                                                        {"&Очистить", false},
+                                                                       {"-", true},
+                                                                       {"Синтез речи…", false},
+                                                                       {"Обработать…", false},
+                                                                       {kTrim, true},
+                                                                       {kNormalize, true},
                                                                        {"-", true},
                                                                        {"&Воспроизвести", false},
                                                                        {kAsChip, true},
