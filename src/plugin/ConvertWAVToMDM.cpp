@@ -7,7 +7,10 @@
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
+#include <mutex>
 #include <string>
+#include <thread>
+#include <unordered_map>
 #include <vector>
 
 #include <fcntl.h>
@@ -48,12 +51,24 @@ bool writeReplacing(const std::string& path, const std::uint8_t* bytes, std::siz
     return ok;
 }
 
-/// Why this thread's last conversion failed; "" after a success.
-thread_local std::string lastError;
+/// Why each thread's last conversion failed; no entry after a success. Kept
+/// in a map rather than in thread-local storage: the host unloads this
+/// library after a build, and thread-local data of an unloaded library is a
+/// known trap for the threads that touched it (and for tools that walk their
+/// storage at exit). Nodes stay where they are, so a returned text is valid
+/// until the same thread's next call.
+std::mutex errorsMutex;
+std::unordered_map<std::thread::id, std::string> errors;
 
 int failWith(std::string reason) {
-    lastError = std::move(reason);
+    const std::lock_guard lock(errorsMutex);
+    errors[std::this_thread::get_id()] = std::move(reason);
     return 0;
+}
+
+void clearError() {
+    const std::lock_guard lock(errorsMutex);
+    errors.erase(std::this_thread::get_id());
 }
 
 }  // namespace
@@ -62,7 +77,9 @@ int failWith(std::string reason) {
 /// user can act on; "" after a success. Valid until the thread's next call.
 /// Callers look it up as an optional extra: other converters need not have it.
 extern "C" __attribute__((visibility("default"))) const char* ZozazeZovevidizLastError() {
-    return lastError.c_str();
+    const std::lock_guard lock(errorsMutex);
+    const auto it = errors.find(std::this_thread::get_id());
+    return it == errors.end() ? "" : it->second.c_str();
 }
 
 /// Converts the WAV file `wav` (PCM 8 or 16 bits, mono or stereo, any rate)
@@ -74,7 +91,7 @@ extern "C" __attribute__((visibility("default"))) int ConvertWAVToMDM(const char
                                                                       const char* rbf,
                                                                       const char* rbf2) {
     (void)rbf2;
-    lastError.clear();
+    clearError();
     if (wav == nullptr || rbf == nullptr || *wav == '\0' || *rbf == '\0') {
         return failWith("no input or output file was named");
     }
@@ -113,7 +130,7 @@ extern "C" __attribute__((visibility("default"))) int ConvertWAVToMDM(const char
 /// Safe to call from several threads at once.
 extern "C" __attribute__((visibility("default"))) int ZozazeZovevidizConvertToMemory(
     const char* wav, unsigned char** element, std::size_t* size) {
-    lastError.clear();
+    clearError();
     if (element == nullptr || size == nullptr) return failWith("no place for the element");
     *element = nullptr;
     *size = 0;

@@ -53,6 +53,9 @@ TEST_F(WindowPlayback, LibraryPlayLoadsTheSelectedSoundAndSetsTheBarRange) {
     ASSERT_TRUE(pumpUntil([&] { return window->progressBar()->maximum() == 450 / 100 + 1; }))
         << window->progressBar()->maximum();
     EXPECT_EQ(player->loaded(), std::vector<std::string>{window->project().library.at(0).filePath});
+    // The bar's range is set before the sound starts: end it only once it
+    // plays, or the worker would start it after the end and wait for ever.
+    ASSERT_TRUE(pumpUntil([&] { return called("unpause all"); }));
     player->finish();
     window->playback().waitUntilFinished();
 }
