@@ -382,6 +382,11 @@
         <source>Память :</source>
         <translation>Memory:</translation>
     </message>
+    <message>
+        <source>Панель инструментов</source>
+        <comment>toolbar title</comment>
+        <translation>Toolbar</translation>
+    </message>
 </context>
 <context>
     <name>ViewTexts</name>

@@ -109,6 +109,11 @@ StartOptions CLK_AppApp::parseCommandLine(const QStringList& arguments) {
     return options;
 }
 
+QString CLK_AppApp::startLanguage(const StartOptions& options) {
+    // --lang holds for this run only; the language menu's choice is kept.
+    return options.language.isEmpty() ? storedLanguage() : options.language;
+}
+
 int CLK_AppApp::run(int argc, char** argv) {
     // The command line is read before any window system is asked for, so
     // --help, --version and a usage error need no display.
@@ -128,8 +133,7 @@ int CLK_AppApp::run(int argc, char** argv) {
     QApplication app(argc, argv);
     qInstallMessageHandler(previous);
     configureApplication();
-    // --lang holds for this run only; the language menu's choice is kept.
-    applyLanguage(options.language.isEmpty() ? storedLanguage() : options.language);
+    applyLanguage(startLanguage(options));
 
     CLK_AppDlg window(AppPaths::ofRunningExecutable());
     window.show();

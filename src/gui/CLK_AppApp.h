@@ -33,6 +33,9 @@ class CLK_AppApp {
     /// --help, --version, --lang ru|en and an optional project file. Needs
     /// no application object and no display.
     static StartOptions parseCommandLine(const QStringList& arguments);
+    /// The interface language a run starts in: --lang when given (it is not
+    /// stored), else the stored one. Needs the QApplication (for the store).
+    static QString startLanguage(const StartOptions& options);
 
     /// Runs the editor; returns the process exit status (0 after Exit).
     static int run(int argc, char** argv);

@@ -97,6 +97,13 @@ constexpr Caption kLabels[] = {
     {ctl::kFlashLabel, QT_TRANSLATE_NOOP("MainWindow", "Память :")},
 };
 
+/// The toolbar's own title: the same Russian as its View item, which in
+/// English has an accelerator the title must not have.
+constexpr struct {
+    const char* source;
+    const char* comment;
+} kToolBarTitle = QT_TRANSLATE_NOOP3("MainWindow", "Панель инструментов", "toolbar title");
+
 QString translated(const char* text) { return QCoreApplication::translate(kContext, text); }
 
 }  // namespace
@@ -139,7 +146,7 @@ void retranslateMainWindow(QMainWindow& window, const MainWindowWidgets& widgets
     }
     if (widgets.toolBar) {
         widgets.toolBar->setWindowTitle(
-            translated(QT_TRANSLATE_NOOP("MainWindow", "Панель инструментов")));
+            QCoreApplication::translate(kContext, kToolBarTitle.source, kToolBarTitle.comment));
     }
     for (const Caption& c : kLabels) {
         if (auto* label = window.findChild<QLabel*>(QStringLiteral("control_%1").arg(c.id))) {
