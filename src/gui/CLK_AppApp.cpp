@@ -73,9 +73,10 @@ StartOptions CLK_AppApp::parseCommandLine(const QStringList& arguments) {
                        "kept for later runs; this is not)."),
         QStringLiteral("ru|en"));
     parser.addOptions({help, version, lang});
-    parser.addPositionalArgument(QStringLiteral("project"),
-                                 QStringLiteral("A project file (.winproj) to open."),
-                                 QStringLiteral("[<project>]"));
+    parser.addPositionalArgument(
+        QStringLiteral("project"),
+        QStringLiteral("A project to open: its folder (name.winproj) or its project file."),
+        QStringLiteral("[<project>]"));
 
     StartOptions options;
     const auto usageError = [&](const QString& what) {
