@@ -37,7 +37,9 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6, espeak-ng-data, fonts-dejavu-core")
+# Qt's own translations are data files, which dpkg-shlibdeps does not see.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS
+    "libqt6svg6, espeak-ng-data, fonts-dejavu-core, qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "flashrom, xdg-utils")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "libreoffice-calc | gnumeric")
 # The first line of the Description field is the summary above.

@@ -18,14 +18,16 @@ set -euo pipefail
 # Configuring and building (the tests and benchmarks are built by default,
 # the manual pages are made with scdoc):
 build_pkgs=(cmake ninja-build g++ pkg-config scdoc libgtest-dev libgmock-dev)
-window_pkgs=(qt6-base-dev qt6-svg-dev)
+# lupdate and lrelease build the English translation (LinguistTools).
+window_pkgs=(qt6-base-dev qt6-svg-dev qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools)
 audio_pkgs=(libavformat-dev libavcodec-dev libswresample-dev libavutil-dev libsdl2-dev)
 workbook_pkgs=(libzip-dev zipcmp zipmerge ziptool libpugixml-dev)
 cli_pkgs=(libcli11-dev nlohmann-json3-dev)
 speech_pkgs=(libespeak-ng-dev libebur128-dev)
 # Running: a font for the windows and the help pages, the voices of the
-# speech code, the download utility's flashrom, python3 for the demo's tones.
-run_pkgs=(fonts-dejavu-core espeak-ng-data flashrom python3)
+# speech code, the download utility's flashrom, python3 for the demo's tones,
+# Qt's own translations (Russian standard buttons and file dialogs).
+run_pkgs=(fonts-dejavu-core espeak-ng-data flashrom python3 qt6-translations-l10n)
 # Tests: MP3/WMA fixtures (ffmpeg), the independent workbook reader
 # (python3-openpyxl), the fuzzers (clang and its runtime), the speech
 # benchmark (espeak-ng), the test locale (locales).

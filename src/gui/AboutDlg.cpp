@@ -9,7 +9,7 @@ namespace zadaravod {
 
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("aboutDlg"));
-    setWindowTitle(QStringLiteral("О программе"));
+    setWindowTitle(tr("О программе"));
     auto* layout = new QGridLayout(this);
 
     auto* icon = new QLabel(this);
@@ -17,7 +17,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     icon->setAlignment(Qt::AlignTop);
     layout->addWidget(icon, 0, 0, 3, 1);
 
-    auto* title = new QLabel(QStringLiteral("KD-7731 редактор образов v.1.0"), this);
+    auto* title = new QLabel(tr("KD-7731 редактор образов v.1.0"), this);
     title->setObjectName(QStringLiteral("aboutTitle"));
     layout->addWidget(title, 0, 1);
     auto* version = new QLabel(QStringLiteral("LARK40 ZadarAvod V1.6e for Linux"), this);

@@ -17,10 +17,10 @@ namespace zadaravod {
 CAddSilenceDlg::CAddSilenceDlg(int listWeight, QWidget* parent)
     : QDialog(parent), listWeight_(listWeight) {
     setObjectName(QStringLiteral("addSilenceDlg"));
-    setWindowTitle(QStringLiteral("Добавить тишину"));
+    setWindowTitle(tr("Добавить тишину"));
     setModal(true);
 
-    auto* prompt = new QLabel(QStringLiteral("Введите продолжительность:"), this);
+    auto* prompt = new QLabel(tr("Введите продолжительность:"), this);
     prompt->setObjectName(QStringLiteral("promptLabel"));
     lengthEdit_ = new QLineEdit(this);
     lengthEdit_->setObjectName(QStringLiteral("lengthEdit"));
@@ -28,14 +28,14 @@ CAddSilenceDlg::CAddSilenceDlg(int listWeight, QWidget* parent)
     times->setObjectName(QStringLiteral("timesLabel"));
     unitCombo_ = new QComboBox(this);
     unitCombo_->setObjectName(QStringLiteral("unitCombo"));
-    unitCombo_->addItem(QStringLiteral("10 мСек"));
-    unitCombo_->addItem(QStringLiteral("Сек"));
+    unitCombo_->addItem(tr("10 мСек"));
+    unitCombo_->addItem(tr("Сек"));
     unitCombo_->setCurrentIndex(kUnitTensOfMs);
 
-    okButton_ = new QPushButton(QStringLiteral("ОК"), this);
+    okButton_ = new QPushButton(tr("ОК"), this);
     okButton_->setObjectName(QStringLiteral("okButton"));
     okButton_->setDefault(true);
-    cancelButton_ = new QPushButton(QStringLiteral("Отмена"), this);
+    cancelButton_ = new QPushButton(tr("Отмена"), this);
     cancelButton_->setObjectName(QStringLiteral("cancelButton"));
 
     auto* grid = new QGridLayout(this);

@@ -1,13 +1,19 @@
 #include "gui/CLK_AppApp.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QIcon>
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 
 #include "gui/CLK_AppDlg.h"
+#include "gui/Language.h"
+#include "gui/WindowSettings.h"
+
+#ifndef ZADARAVOD_VERSION
+#error "ZADARAVOD_VERSION must name the version"
+#endif
 
 namespace zadaravod {
 namespace {
@@ -52,15 +58,73 @@ void CLK_AppApp::configureApplication() {
     std::setlocale(LC_NUMERIC, "C");
 }
 
-int CLK_AppApp::run(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
-            std::puts(
-                "Usage: zadaravod [<project file>]\nThe LARK40 flash image editor; a "
-                "project file named here is opened at start.\nWithout a display, use "
-                "zadaravod-cli.");
-            return 0;
+StartOptions CLK_AppApp::parseCommandLine(const QStringList& arguments) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "The LARK40 flash image editor; a project file named here is opened at start.\n"
+        "Without a display, use zadaravod-cli."));
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Show this help and exit."));
+    const QCommandLineOption version(QStringLiteral("version"),
+                                     QStringLiteral("Show the version and exit."));
+    const QCommandLineOption lang(
+        QStringLiteral("lang"),
+        QStringLiteral("The interface language for this run: ru or en (the menu's choice is "
+                       "kept for later runs; this is not)."),
+        QStringLiteral("ru|en"));
+    parser.addOptions({help, version, lang});
+    parser.addPositionalArgument(
+        QStringLiteral("project"),
+        QStringLiteral("A project to open: its folder (name.winproj) or its project file."),
+        QStringLiteral("[<project>]"));
+
+    StartOptions options;
+    const auto usageError = [&](const QString& what) {
+        options.exitStatus = kUsageStatus;
+        options.output = QStringLiteral("zadaravod: %1\nTry 'zadaravod --help'.\n").arg(what);
+        return options;
+    };
+    if (!parser.parse(arguments)) return usageError(parser.errorText());
+    if (parser.isSet(help)) {
+        options.exitStatus = 0;
+        // Without an application object the parser cannot name the program.
+        options.output = parser.helpText().replace(QStringLiteral("<executable_name>"),
+                                                   QStringLiteral("zadaravod"));
+        return options;
+    }
+    if (parser.isSet(version)) {
+        options.exitStatus = 0;
+        options.output = QStringLiteral("zadaravod %1\n").arg(QLatin1String(ZADARAVOD_VERSION));
+        return options;
+    }
+    if (parser.isSet(lang)) {
+        options.language = parser.value(lang);
+        if (!isKnownLanguage(options.language)) {
+            return usageError(QStringLiteral("unknown language '%1' for --lang; use ru or en.")
+                                  .arg(options.language));
         }
+    }
+    const QStringList positional = parser.positionalArguments();
+    if (positional.size() > 1) return usageError(QStringLiteral("name one project file at most."));
+    if (!positional.isEmpty()) options.projectFile = positional.front();
+    return options;
+}
+
+QString CLK_AppApp::startLanguage(const StartOptions& options) {
+    // --lang holds for this run only; the language menu's choice is kept.
+    return options.language.isEmpty() ? storedLanguage() : options.language;
+}
+
+int CLK_AppApp::run(int argc, char** argv) {
+    // The command line is read before any window system is asked for, so
+    // --help, --version and a usage error need no display.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+    const StartOptions options = parseCommandLine(arguments);
+    if (options.exitStatus) {
+        std::fputs(options.output.toLocal8Bit().constData(),
+                   *options.exitStatus == 0 ? stdout : stderr);
+        return *options.exitStatus;
     }
     if (!displayNamed()) {
         std::fputs(kNoDisplayText, stderr);
@@ -70,11 +134,11 @@ int CLK_AppApp::run(int argc, char** argv) {
     QApplication app(argc, argv);
     qInstallMessageHandler(previous);
     configureApplication();
+    applyLanguage(startLanguage(options));
 
     CLK_AppDlg window(AppPaths::ofRunningExecutable());
     window.show();
-    const QStringList arguments = QApplication::arguments();
-    if (arguments.size() > 1) window.openProjectFile(arguments.at(1).toStdString());
+    if (!options.projectFile.isEmpty()) window.openProjectFile(options.projectFile.toStdString());
     return QApplication::exec();
 }
 

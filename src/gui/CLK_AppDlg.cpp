@@ -22,6 +22,7 @@
 #include "audio/SdlPlayer.h"
 #include "gui/CommandIds.h"
 #include "gui/CommandState.h"
+#include "gui/Language.h"
 #include "gui/ListControls.h"
 #include "gui/MenuTips.h"
 #include "gui/ViewTexts.h"
@@ -68,7 +69,7 @@ std::vector<std::vector<QString>> libraryRows(const CSoundList& list) {
 CLK_AppDlg::CLK_AppDlg(AppPaths paths, QWidget* parent) : QMainWindow(parent), ui_(this) {
     initWindowResources();
     setObjectName(QStringLiteral("CLK_AppDlg"));
-    setWindowTitle(QString::fromUtf8(ProjectFiles::kStartTitle));
+    setWindowTitle(coreText(ProjectFiles::kStartTitle));
     setWindowIcon(QIcon(QStringLiteral(":/icons/zadaravod.svg")));
     editor_ = std::make_unique<ProjectFiles>(ui_, std::move(paths), this);
     setPlayer(std::make_unique<SdlPlayer>());
@@ -98,6 +99,7 @@ CLK_AppDlg::CLK_AppDlg(AppPaths paths, QWidget* parent) : QMainWindow(parent), u
     connectControls();
     restoreImportOptions();
     setAcceptDrops(true);
+    showLanguageChecks();
     recent_ = RecentProjects(storedRecentProjects());
     fillRecentMenu();
 
@@ -161,7 +163,7 @@ void CLK_AppDlg::setLauncher(Launcher* launcher) {
 
 // --- ProjectView ------------------------------------------------------------
 
-void CLK_AppDlg::setTitle(const std::string& title) { setWindowTitle(q(title)); }
+void CLK_AppDlg::setTitle(const std::string& title) { setWindowTitle(coreText(title)); }
 
 void CLK_AppDlg::refreshCommandState(bool withProject) {
     if (commandState_->refresh(withProject)) editor_->refreshModeCaption();

@@ -106,6 +106,11 @@ class CLK_AppDlg : public QMainWindow, public ProjectView {
     void setLauncher(Launcher* launcher);
     Launcher& launcher() { return *launcher_; }
 
+    /// Makes `code` ("ru" or "en") the interface language at once: every
+    /// window text is shown again in it, the language menu checks it, and it
+    /// is kept for the next start. An unknown code changes nothing.
+    void setInterfaceLanguage(const QString& code);
+
     bool toolbarVisible() const { return toolbarVisible_; }
     bool statusBarVisible() const { return statusBarVisible_; }
 
@@ -133,6 +138,9 @@ class CLK_AppDlg : public QMainWindow, public ProjectView {
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    /// A language change (from setInterfaceLanguage() or any other
+    /// translation installed in the application) re-sets every text.
+    void changeEvent(QEvent* event) override;
 
   private:
     // MainWindowCommands.cpp: the command table, the controls' notifications
@@ -161,6 +169,12 @@ class CLK_AppDlg : public QMainWindow, public ProjectView {
     void playBackground();
     /// The engine's results, carried to the window's thread by queued calls.
     PlaybackEvents playbackEvents();
+
+    // The interface language (MainWindowLanguage.cpp).
+    /// Sets every text of the window again in the current language.
+    void retranslate();
+    /// Checks the language menu's item of the current language.
+    void showLanguageChecks();
 
     // Undo and redo (MainWindowEdits.cpp).
     /// Runs `change` as one edit of the history named `kind`; an edit inside

@@ -38,8 +38,9 @@ inline constexpr int kEquationSetup = 32803;  ///< "Настройки выра�
 inline constexpr int kDownload = 32782;       ///< "Загрузить в устройство", F5
 inline constexpr int kChooseImage = 32809;    ///< no menu item; choose an image file
 inline constexpr int kConvert = 32814;        ///< no menu item; MP3/WMA to WAV
-inline constexpr int kCompanion = 32835;  ///< "Русский" of "&Язык": Russian, and the companion
-inline constexpr int kEnglish = 32836;  ///< "Английский" of "&Язык": English
+/// "Русский" of "&Язык": the interface in Russian, and the companion program started.
+inline constexpr int kCompanion = 32835;
+inline constexpr int kEnglish = 32836;  ///< "English" of "&Язык": the interface in English
 inline constexpr int kAbout = 32783;    ///< "О программе"
 inline constexpr int kHelp = 32784;     ///< "Помощь", F1
 inline constexpr int kAboutAlt = 32790;
@@ -97,10 +98,6 @@ inline constexpr ModeCommand kModeCommands[] = {
     {kModeOneLine, zadaravod::kModeOneLine},   {kModeThreeLine, zadaravod::kModeThreeLine},
     {kModeMp3, zadaravod::kModeMp3},           {kModeMatrix, zadaravod::kModeMatrix},
     {kModeParallel, zadaravod::kModeParallel}, {kModeKey, zadaravod::kModeKey}};
-
-/// The commands that have an action (a menu item or a key) but no handler in
-/// the window, so using them does nothing: "Английский" has none.
-inline constexpr int kWithoutHandler[] = {kEnglish};
 
 }  // namespace zadaravod::cmd
 

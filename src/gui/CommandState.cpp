@@ -1,7 +1,7 @@
 #include "gui/CommandState.h"
 
 #include <QAction>
-#include <QObject>
+#include <QCoreApplication>
 #include <filesystem>
 #include <utility>
 
@@ -65,10 +65,12 @@ void CommandState::historyChanged() {
     const auto redoKind = history ? history->redoKind() : std::nullopt;
     undo->setEnabled(projectCommands_ && undoKind.has_value());
     redo->setEnabled(projectCommands_ && redoKind.has_value());
-    undo->setText(undoKind ? QObject::tr("&Отменить: %1").arg(editCaption(*undoKind))
-                           : QObject::tr("&Отменить"));
-    redo->setText(redoKind ? QObject::tr("&Повторить: %1").arg(editCaption(*redoKind))
-                           : QObject::tr("&Повторить"));
+    undo->setText(undoKind ? QCoreApplication::translate("CommandState", "&Отменить: %1")
+                                 .arg(editCaption(*undoKind))
+                           : QCoreApplication::translate("CommandState", "&Отменить"));
+    redo->setText(redoKind ? QCoreApplication::translate("CommandState", "&Повторить: %1")
+                                 .arg(editCaption(*redoKind))
+                           : QCoreApplication::translate("CommandState", "&Повторить"));
 }
 
 void CommandState::playlistViewRefilled() {
@@ -89,49 +91,49 @@ bool CommandState::excelEnabled() const {
 QString editCaption(EditKind kind) {
     switch (kind) {
         case EditKind::InsertSound:
-            return QObject::tr("вставка звука");
+            return QCoreApplication::translate("CommandState", "вставка звука");
         case EditKind::InsertSilence:
-            return QObject::tr("вставка тишины");
+            return QCoreApplication::translate("CommandState", "вставка тишины");
         case EditKind::AppendSound:
-            return QObject::tr("добавление звука в список");
+            return QCoreApplication::translate("CommandState", "добавление звука в список");
         case EditKind::DeleteEntry:
-            return QObject::tr("удаление записи");
+            return QCoreApplication::translate("CommandState", "удаление записи");
         case EditKind::ClearList:
-            return QObject::tr("очистка списка");
+            return QCoreApplication::translate("CommandState", "очистка списка");
         case EditKind::ClearAllLists:
-            return QObject::tr("очистка всех списков");
+            return QCoreApplication::translate("CommandState", "очистка всех списков");
         case EditKind::ReplaceEntry:
-            return QObject::tr("замена записи");
+            return QCoreApplication::translate("CommandState", "замена записи");
         case EditKind::MoveEntry:
-            return QObject::tr("перемещение записи");
+            return QCoreApplication::translate("CommandState", "перемещение записи");
         case EditKind::ImportSounds:
-            return QObject::tr("загрузка звуков");
+            return QCoreApplication::translate("CommandState", "загрузка звуков");
         case EditKind::DeleteSound:
-            return QObject::tr("удаление звука");
+            return QCoreApplication::translate("CommandState", "удаление звука");
         case EditKind::ClearLibrary:
-            return QObject::tr("очистка библиотеки");
+            return QCoreApplication::translate("CommandState", "очистка библиотеки");
         case EditKind::ProcessSound:
-            return QObject::tr("обработка звука");
+            return QCoreApplication::translate("CommandState", "обработка звука");
         case EditKind::SpeakText:
-            return QObject::tr("синтез речи");
+            return QCoreApplication::translate("CommandState", "синтез речи");
         case EditKind::LoadMusic:
-            return QObject::tr("загрузка фоновой музыки");
+            return QCoreApplication::translate("CommandState", "загрузка фоновой музыки");
         case EditKind::ClearMusic:
-            return QObject::tr("очистка фоновой музыки");
+            return QCoreApplication::translate("CommandState", "очистка фоновой музыки");
         case EditKind::Options:
-            return QObject::tr("конфигурация кодека");
+            return QCoreApplication::translate("CommandState", "конфигурация кодека");
         case EditKind::KeyFunctions:
-            return QObject::tr("функции клавиш");
+            return QCoreApplication::translate("CommandState", "функции клавиш");
         case EditKind::KeyLists:
-            return QObject::tr("списки клавиш");
+            return QCoreApplication::translate("CommandState", "списки клавиш");
         case EditKind::ControlMode:
-            return QObject::tr("режим управления");
+            return QCoreApplication::translate("CommandState", "режим управления");
         case EditKind::FlashSize:
-            return QObject::tr("размер флеш-памяти");
+            return QCoreApplication::translate("CommandState", "размер флеш-памяти");
         case EditKind::ImageFile:
-            return QObject::tr("выбор образа");
+            return QCoreApplication::translate("CommandState", "выбор образа");
     }
-    return QObject::tr("изменение");
+    return QCoreApplication::translate("CommandState", "изменение");
 }
 
 }  // namespace zadaravod

@@ -11,15 +11,15 @@ namespace zadaravod {
 
 CConfirmDlg::CConfirmDlg(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("confirmDlg"));
-    setWindowTitle(QStringLiteral("Подтвердить"));
+    setWindowTitle(tr("Подтвердить"));
     setModal(true);
 
-    label_ = new QLabel(QStringLiteral("Подтвердите удаление"), this);
+    label_ = new QLabel(tr("Подтвердите удаление"), this);
     label_->setObjectName(QStringLiteral("confirmLabel"));
-    okButton_ = new QPushButton(QStringLiteral("ОК"), this);
+    okButton_ = new QPushButton(tr("ОК"), this);
     okButton_->setObjectName(QStringLiteral("okButton"));
     okButton_->setDefault(true);
-    cancelButton_ = new QPushButton(QStringLiteral("Отмена"), this);
+    cancelButton_ = new QPushButton(tr("Отмена"), this);
     cancelButton_->setObjectName(QStringLiteral("cancelButton"));
 
     auto* buttons = new QHBoxLayout;

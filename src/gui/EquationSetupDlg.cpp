@@ -1,5 +1,6 @@
 #include "gui/EquationSetupDlg.h"
 
+#include <QCoreApplication>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QRegularExpressionValidator>
@@ -16,7 +17,7 @@ namespace {
 const KeyGridTemplate kEquationTemplate{
     .title = kTitle,
     .objectName = "equationSetupDlg",
-    .okCaption = "ОК",
+    .okCaption = QT_TRANSLATE_NOOP("KeyGridDialog", "ОК"),
     .okId = kOk,
     .cancelId = kCancel,
     .rangeLabel = kRangeLabel,

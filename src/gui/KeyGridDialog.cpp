@@ -1,11 +1,13 @@
 #include "gui/KeyGridDialog.h"
 
+#include <QCoreApplication>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "gui/Language.h"
 #include "rules/DialogResults.h"
 
 namespace zadaravod {
@@ -18,14 +20,14 @@ QString controlName(int id) { return QStringLiteral("control%1").arg(id); }
 
 KeyGridDialog::KeyGridDialog(const KeyGridTemplate& layout, QWidget* parent)
     : QDialog(parent), layout_(layout) {
-    setWindowTitle(QString::fromUtf8(layout_.title));
+    setWindowTitle(coreText(layout_.title));
     setObjectName(QString::fromUtf8(layout_.objectName));
 }
 
 void KeyGridDialog::buildGrid() {
     auto* grid = new QGridLayout;
     for (int key = 1; key <= kKeyCount; ++key) {
-        auto* label = new QLabel(QString::fromStdString(layout_.keyLabel(key)), this);
+        auto* label = new QLabel(coreText(layout_.keyLabel(key)), this);
         QWidget* control = makeKeyControl(key);
         control->setObjectName(controlName(layout_.controlId(key)));
         label->setBuddy(control);
@@ -37,12 +39,12 @@ void KeyGridDialog::buildGrid() {
     }
 
     auto* buttons = new QHBoxLayout;
-    if (layout_.rangeLabel)
-        buttons->addWidget(new QLabel(QString::fromUtf8(layout_.rangeLabel), this));
-    auto* ok = new QPushButton(QString::fromUtf8(layout_.okCaption), this);
+    if (layout_.rangeLabel) buttons->addWidget(new QLabel(coreText(layout_.rangeLabel), this));
+    auto* ok =
+        new QPushButton(QCoreApplication::translate("KeyGridDialog", layout_.okCaption), this);
     ok->setObjectName(controlName(layout_.okId));
     ok->setDefault(true);
-    auto* cancel = new QPushButton(QString::fromUtf8("Отмена"), this);
+    auto* cancel = new QPushButton(tr("Отмена"), this);
     cancel->setObjectName(controlName(layout_.cancelId));
     ok_ = ok;
     cancel_ = cancel;

@@ -11,13 +11,13 @@ namespace zadaravod {
 /// What tells one 24-key dialog's template from the other's, besides the
 /// control of each key.
 struct KeyGridTemplate {
-    const char* title;                 ///< window title (UTF-8)
-    const char* objectName;            ///< the dialog's objectName
-    const char* okCaption;             ///< the default button's caption (UTF-8)
-    int okId;                          ///< end code and template id of the default button
-    int cancelId;                      ///< end code and template id of "Отмена"
-    const char* rangeLabel;            ///< the note left of the buttons (UTF-8); nullptr for none
-    int (*controlId)(int key);         ///< template id of key `key`'s control (1..24)
+    const char* title;          ///< window title (UTF-8)
+    const char* objectName;     ///< the dialog's objectName
+    const char* okCaption;      ///< the default button's caption (UTF-8, "KeyGridDialog" context)
+    int okId;                   ///< end code and template id of the default button
+    int cancelId;               ///< end code and template id of "Отмена"
+    const char* rangeLabel;     ///< the note left of the buttons (UTF-8); nullptr for none
+    int (*controlId)(int key);  ///< template id of key `key`'s control (1..24)
     std::string (*keyLabel)(int key);  ///< the label beside it (UTF-8)
     KeyDialog enabling;                ///< which keys each control mode leaves editable
 };

@@ -1,6 +1,7 @@
 #include "gui/KeySetupDlg.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QSignalBlocker>
 
 namespace zadaravod {
@@ -12,7 +13,7 @@ namespace {
 const KeyGridTemplate kKeySetupTemplate{
     .title = kTitle,
     .objectName = "keySetupDlg",
-    .okCaption = "OK",
+    .okCaption = QT_TRANSLATE_NOOP("KeyGridDialog", "OK"),
     .okId = kOk,
     .cancelId = kCancel,
     .rangeLabel = nullptr,

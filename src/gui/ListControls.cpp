@@ -277,7 +277,7 @@ CListCtrl_Playlist::CListCtrl_Playlist(ActionLookup actions, QWidget* parent)
 }
 
 void CListCtrl_Playlist::fillMenu(QMenu& menu) const {
-    QMenu* insert = menu.addMenu(QStringLiteral("&Вставить"));
+    QMenu* insert = menu.addMenu(tr("&Вставить"));
     insert->setObjectName(QStringLiteral("menu_insert"));
     insert->addAction(action(cmd::kInsertTrack));
     insert->addSeparator();

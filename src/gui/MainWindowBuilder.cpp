@@ -1,7 +1,9 @@
 #include "gui/MainWindowBuilder.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -17,6 +19,7 @@
 
 #include "format/ImageFormat.h"
 #include "gui/CommandIds.h"
+#include "gui/MainWindowTexts.h"
 #include "gui/MenuTips.h"
 #include "gui/ViewTexts.h"
 #include "model/Settings.h"
@@ -48,13 +51,15 @@ class Builder {
         createToolBar();
         createControls();
         createStatusBar();
+        retranslateMainWindow(window_, w_);
         window_.setMinimumSize(800, 500);
         window_.resize(ux(541) + 16, uy(314) + 110);
         return w_;
     }
 
   private:
-    QAction* makeAction(int id, const QString& text, const QKeySequence& key = {});
+    /// An action with the caption of command `id` in the current language.
+    QAction* makeAction(int id, const QKeySequence& key = {});
     QAction* action(int id) const { return w_.actions.at(id); }
     void createActions();
     void createMenus();
@@ -67,8 +72,8 @@ class Builder {
     MainWindowWidgets w_;
 };
 
-QAction* Builder::makeAction(int id, const QString& text, const QKeySequence& key) {
-    auto* a = new QAction(text, &window_);
+QAction* Builder::makeAction(int id, const QKeySequence& key) {
+    auto* a = new QAction(commandCaption(id), &window_);
     a->setObjectName(QStringLiteral("action_%1").arg(id));
     if (!key.isEmpty()) a->setShortcut(key);
     window_.addAction(a);  // so that actions without a menu item are reachable by id
@@ -77,79 +82,81 @@ QAction* Builder::makeAction(int id, const QString& text, const QKeySequence& ke
 }
 
 void Builder::createActions() {
-    makeAction(cmd::kNew, QStringLiteral("Создать"), Qt::Key_F2);
-    makeAction(cmd::kOpen, QStringLiteral("Открыть"), Qt::Key_F3);
-    makeAction(cmd::kSave, QStringLiteral("Сохранить"));
-    makeAction(cmd::kSaveAs, QStringLiteral("Сохранить как"), QKeySequence(Qt::CTRL | Qt::Key_S));
-    makeAction(cmd::kCloseProject, QStringLiteral("Закрыть проект"),
-               QKeySequence(Qt::CTRL | Qt::Key_C));
-    makeAction(cmd::kExit, QStringLiteral("Выход"), QKeySequence(Qt::CTRL | Qt::Key_E));
-    makeAction(cmd::kExcel, QStringLiteral("Excel"));
-    makeAction(cmd::kViewToolbar, QStringLiteral("Панель инструментов"))->setCheckable(true);
-    makeAction(cmd::kViewStatusBar, QStringLiteral("Строка состояния"))->setCheckable(true);
-    makeAction(cmd::kModeKey, QStringLiteral("Ключевой"))->setCheckable(true);
-    makeAction(cmd::kModeOneLine, QStringLiteral("Однопроводный"))->setCheckable(true);
-    makeAction(cmd::kModeThreeLine, QStringLiteral("3-х проводный"))->setCheckable(true);
-    makeAction(cmd::kModeParallel, QStringLiteral("Параллельный порт"))->setCheckable(true);
-    makeAction(cmd::kModeMatrix, QStringLiteral("Матрица 3x8"))->setCheckable(true);
-    makeAction(cmd::kModeMp3, QStringLiteral("Mp3"))->setCheckable(true);
-    makeAction(cmd::kBuild, QStringLiteral("Собрать образ (BIN)"), Qt::Key_F4);
-    makeAction(cmd::kOptions, QStringLiteral("Конфигурация кодека"));
-    makeAction(cmd::kKeySetup, QStringLiteral("Настройка ключевого режима"));
-    makeAction(cmd::kEquationSetup, QStringLiteral("Настройки выравнивания"));
-    makeAction(cmd::kDownload, QStringLiteral("Загрузить в устройство"), Qt::Key_F5);
-    makeAction(cmd::kChooseImage, QStringLiteral("Образ"));
-    makeAction(cmd::kConvert, QStringLiteral("MP3/WMA в WAV"));
-    makeAction(cmd::kCompanion, QStringLiteral("Русский"));
-    makeAction(cmd::kEnglish, QStringLiteral("Английский"));
-    makeAction(cmd::kUndo, QStringLiteral("&Отменить"), QKeySequence::Undo);
-    makeAction(cmd::kRedo, QStringLiteral("&Повторить"))
+    makeAction(cmd::kNew, Qt::Key_F2);
+    makeAction(cmd::kOpen, Qt::Key_F3);
+    makeAction(cmd::kSave);
+    makeAction(cmd::kSaveAs, QKeySequence(Qt::CTRL | Qt::Key_S));
+    makeAction(cmd::kCloseProject, QKeySequence(Qt::CTRL | Qt::Key_C));
+    makeAction(cmd::kExit, QKeySequence(Qt::CTRL | Qt::Key_E));
+    makeAction(cmd::kExcel);
+    makeAction(cmd::kViewToolbar)->setCheckable(true);
+    makeAction(cmd::kViewStatusBar)->setCheckable(true);
+    makeAction(cmd::kModeKey)->setCheckable(true);
+    makeAction(cmd::kModeOneLine)->setCheckable(true);
+    makeAction(cmd::kModeThreeLine)->setCheckable(true);
+    makeAction(cmd::kModeParallel)->setCheckable(true);
+    makeAction(cmd::kModeMatrix)->setCheckable(true);
+    makeAction(cmd::kModeMp3)->setCheckable(true);
+    makeAction(cmd::kBuild, Qt::Key_F4);
+    makeAction(cmd::kOptions);
+    makeAction(cmd::kKeySetup);
+    makeAction(cmd::kEquationSetup);
+    makeAction(cmd::kDownload, Qt::Key_F5);
+    makeAction(cmd::kChooseImage);
+    makeAction(cmd::kConvert);
+    // Each language item names its language in that language, whatever the
+    // interface shows; the window checks the current one.
+    makeAction(cmd::kCompanion)->setText(QStringLiteral("Русский"));
+    makeAction(cmd::kEnglish)->setText(QStringLiteral("English"));
+    auto* languages = new QActionGroup(&window_);
+    languages->setExclusive(true);
+    for (int id : {cmd::kCompanion, cmd::kEnglish}) {
+        action(id)->setCheckable(true);
+        languages->addAction(action(id));
+    }
+    makeAction(cmd::kUndo, QKeySequence::Undo);
+    makeAction(cmd::kRedo)
         ->setShortcuts(
             {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
-    makeAction(cmd::kCheckProject, QStringLiteral("Проверить проект"));
-    makeAction(cmd::kAbout, QStringLiteral("О программе"));
-    makeAction(cmd::kAboutAlt, QStringLiteral("О программе"));
-    makeAction(cmd::kHelp, QStringLiteral("Помощь"), Qt::Key_F1);
+    makeAction(cmd::kCheckProject);
+    makeAction(cmd::kAbout);
+    makeAction(cmd::kAboutAlt);
+    makeAction(cmd::kHelp, Qt::Key_F1);
 
     for (const auto& [id, icon] : kToolButtons) {
-        QAction* a = makeAction(id, QString());
+        // The tip and the text come with the window's other texts.
+        QAction* a = makeAction(id);
         a->setIcon(QIcon(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(icon))));
-        // The tooltip is the part after the prompt's line break, or all of it.
-        const QString prompt = q(commandPrompt(id));
-        const int br = prompt.indexOf(QLatin1Char('\n'));
-        a->setToolTip(br < 0 ? prompt : prompt.mid(br + 1));
-        a->setText(a->toolTip());
     }
 
-    makeAction(cmd::kLibraryLoad, QStringLiteral("&Загрузить"));
-    makeAction(cmd::kLibraryDelete, QStringLiteral("&Удалить"));
-    makeAction(cmd::kLibraryClear, QStringLiteral("&Очистить"));
-    makeAction(cmd::kLibraryPlay, QStringLiteral("&Воспроизвести"));
-    makeAction(cmd::kMusicLoad, QStringLiteral("&Загрузить"));
-    makeAction(cmd::kMusicClear, QStringLiteral("&Очистить"));
-    makeAction(cmd::kMusicPlay, QStringLiteral("&Воспроизвести"));
-    makeAction(cmd::kInsertTrack, QStringLiteral("Трек"));
-    makeAction(cmd::kSilence10, QStringLiteral("&10 мСек"));
-    makeAction(cmd::kSilence20, QStringLiteral("&20 мСек"));
-    makeAction(cmd::kSilence50, QStringLiteral("&50 мСек"));
-    makeAction(cmd::kSilence100, QStringLiteral("100 мСек"));
-    makeAction(cmd::kSilence200, QStringLiteral("200 мСек"));
-    makeAction(cmd::kSilence300, QStringLiteral("300 мСек"));
-    makeAction(cmd::kInsertSilence, QStringLiteral("Произвольная тишина"));
-    makeAction(cmd::kPlaylistDelete, QStringLiteral("&Удалить"));
-    makeAction(cmd::kPlaylistClear, QStringLiteral("&Очистить"));
-    makeAction(cmd::kPlaylistClearAll, QStringLiteral("Очистить &все"));
-    makeAction(cmd::kPlaylistPlay, QStringLiteral("&Воспроизвести"));
+    makeAction(cmd::kLibraryLoad);
+    makeAction(cmd::kLibraryDelete);
+    makeAction(cmd::kLibraryClear);
+    makeAction(cmd::kLibraryPlay);
+    makeAction(cmd::kMusicLoad);
+    makeAction(cmd::kMusicClear);
+    makeAction(cmd::kMusicPlay);
+    makeAction(cmd::kInsertTrack);
+    makeAction(cmd::kSilence10);
+    makeAction(cmd::kSilence20);
+    makeAction(cmd::kSilence50);
+    makeAction(cmd::kSilence100);
+    makeAction(cmd::kSilence200);
+    makeAction(cmd::kSilence300);
+    makeAction(cmd::kInsertSilence);
+    makeAction(cmd::kPlaylistDelete);
+    makeAction(cmd::kPlaylistClear);
+    makeAction(cmd::kPlaylistClearAll);
+    makeAction(cmd::kPlaylistPlay);
     // One check item, shown in the three Play menus: play what the chip
     // will play. Off at start; the window keeps it, the project does not.
-    QAction* asChip = makeAction(cmd::kPlayAsChip, QStringLiteral("Как на &микросхеме"));
+    QAction* asChip = makeAction(cmd::kPlayAsChip);
     asChip->setCheckable(true);
     asChip->setChecked(false);
-    makeAction(cmd::kSpeakText, QObject::tr("Синтез речи…"));
-    makeAction(cmd::kProcessSound, QObject::tr("Обработать…"));
-    makeAction(cmd::kTrimOnImport, QObject::tr("Обрезать тишину при загрузке"))->setCheckable(true);
-    makeAction(cmd::kNormalizeOnImport, QObject::tr("Выравнивать громкость при загрузке"))
-        ->setCheckable(true);
+    makeAction(cmd::kSpeakText);
+    makeAction(cmd::kProcessSound);
+    makeAction(cmd::kTrimOnImport)->setCheckable(true);
+    makeAction(cmd::kNormalizeOnImport)->setCheckable(true);
     // The keys of the list views act on key release in the views themselves.
     for (int id :
          {cmd::kLibraryDelete, cmd::kLibraryPlay, cmd::kPlaylistDelete, cmd::kPlaylistPlay}) {
@@ -160,8 +167,8 @@ void Builder::createActions() {
 void Builder::createMenus() {
     QMenuBar* bar = window_.menuBar();
     bar->setObjectName(QStringLiteral("menuBar"));
-    const auto menu = [&](const char* name, const QString& caption) {
-        QMenu* m = bar->addMenu(caption);
+    const auto menu = [&](const char* name) {
+        QMenu* m = bar->addMenu(menuTitle(QLatin1String(name)));
         m->setObjectName(QLatin1String(name));
         return m;
     };
@@ -169,44 +176,42 @@ void Builder::createMenus() {
         for (int id : ids) m->addAction(action(id));
     };
 
-    QMenu* file = menu("menu_file", QStringLiteral("&Файл"));
+    QMenu* file = menu("menu_file");
     add(file, {cmd::kNew, cmd::kOpen, cmd::kSave, cmd::kSaveAs, cmd::kCloseProject});
-    w_.recentMenu = file->addMenu(QStringLiteral("Последние проекты"));
+    w_.recentMenu = file->addMenu(menuTitle(QStringLiteral("menu_recent")));
     w_.recentMenu->setObjectName(QStringLiteral("menu_recent"));
     file->addSeparator();
     add(file, {cmd::kExit, cmd::kExcel});
 
-    QMenu* edit = menu("menu_edit", QStringLiteral("&Правка"));
+    QMenu* edit = menu("menu_edit");
     add(edit, {cmd::kUndo, cmd::kRedo});
 
-    QMenu* view = menu("menu_view", QStringLiteral("&Вид"));
+    QMenu* view = menu("menu_view");
     add(view, {cmd::kViewToolbar, cmd::kViewStatusBar});
     action(cmd::kViewToolbar)->setChecked(true);
     action(cmd::kViewStatusBar)->setChecked(true);
 
-    QMenu* mode = menu("menu_mode", QStringLiteral("&Режим"));
+    QMenu* mode = menu("menu_mode");
     add(mode, {cmd::kModeKey, cmd::kModeOneLine, cmd::kModeThreeLine, cmd::kModeParallel,
                cmd::kModeMatrix});
 
-    QMenu* actionsMenu = menu("menu_actions", QStringLiteral("&Действия"));
+    QMenu* actionsMenu = menu("menu_actions");
     add(actionsMenu, {cmd::kBuild, cmd::kCheckProject});
     actionsMenu->addSeparator();
     add(actionsMenu, {cmd::kOptions, cmd::kKeySetup, cmd::kEquationSetup});
 
-    QMenu* tools = menu("menu_tools", QStringLiteral("&Инструменты"));
+    QMenu* tools = menu("menu_tools");
     add(tools, {cmd::kDownload});
 
-    // The template grays the whole popup; none of its items is ever reachable.
-    w_.languageMenu = menu("menu_language", QStringLiteral("&Язык"));
+    w_.languageMenu = menu("menu_language");
     add(w_.languageMenu, {cmd::kCompanion, cmd::kEnglish});
-    w_.languageMenu->menuAction()->setEnabled(false);
 
-    QMenu* help = menu("menu_help", QStringLiteral("&Помощь"));
+    QMenu* help = menu("menu_help");
     add(help, {cmd::kAbout, cmd::kHelp});
 }
 
 void Builder::createToolBar() {
-    QToolBar* bar = window_.addToolBar(QStringLiteral("Панель инструментов"));
+    QToolBar* bar = window_.addToolBar(QString());
     w_.toolBar = bar;
     bar->setObjectName(QStringLiteral("control_%1").arg(ctl::kToolbar));
     bar->setIconSize(QSize(36, 36));
@@ -279,8 +284,9 @@ void Builder::createControls() {
     w_.modeCaption->setFocusPolicy(Qt::NoFocus);
     w_.modeCaption->setFixedWidth(ux(78) + 20);
 
-    const auto label = [&](int id, const QString& text) {
-        auto* l = new QLabel(text, central);
+    // The labels' texts come with the window's other texts.
+    const auto label = [&](int id) {
+        auto* l = new QLabel(central);
         l->setObjectName(QStringLiteral("control_%1").arg(id));
         return l;
     };
@@ -304,7 +310,7 @@ void Builder::createControls() {
     grid->addWidget(w_.libraryView, 2, 0);
 
     auto* modeRow = new QHBoxLayout;
-    modeRow->addWidget(label(ctl::kModeLabel, QStringLiteral("Режим:")));
+    modeRow->addWidget(label(ctl::kModeLabel));
     modeRow->addWidget(w_.modeCaption);
     modeRow->addStretch(1);
     modeRow->addWidget(w_.plusButton);
@@ -313,11 +319,11 @@ void Builder::createControls() {
 
     auto* listRow = new QHBoxLayout;
     listRow->setSpacing(ux(3));
-    listRow->addWidget(label(ctl::kListLabel, QStringLiteral("Список № :")));
+    listRow->addWidget(label(ctl::kListLabel));
     listRow->addWidget(w_.listCombo);
     listRow->addWidget(w_.listSpin);
     listRow->addStretch(1);
-    listRow->addWidget(label(ctl::kFlashLabel, QStringLiteral("Память :")));
+    listRow->addWidget(label(ctl::kFlashLabel));
     listRow->addWidget(w_.flashCombo);
     grid->addLayout(listRow, 1, 1, 1, 2);
 
@@ -332,9 +338,10 @@ void Builder::createStatusBar() {
     QStatusBar* bar = window_.statusBar();
     bar->setObjectName(QStringLiteral("control_%1").arg(ctl::kStatusBar));
     bar->setSizeGripEnabled(true);
-    w_.lengthPane = new QLabel(QStringLiteral("Длинна треков"), bar);
+    w_.lengthPane = new QLabel(QCoreApplication::translate("MainWindow", "Длинна треков"), bar);
     w_.lengthPane->setObjectName(QStringLiteral("pane_102"));
-    w_.usagePane = new QLabel(QStringLiteral("Использование памяти"), bar);
+    w_.usagePane =
+        new QLabel(QCoreApplication::translate("MainWindow", "Использование памяти"), bar);
     w_.usagePane->setObjectName(QStringLiteral("pane_103"));
     w_.usagePane->setMinimumWidth(200);
     bar->addWidget(w_.lengthPane, 1);

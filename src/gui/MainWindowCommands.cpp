@@ -24,6 +24,7 @@
 #include "gui/CommandIds.h"
 #include "gui/EquationSetupDlg.h"
 #include "gui/KeySetupDlg.h"
+#include "gui/Language.h"
 #include "gui/ListControls.h"
 #include "gui/OptionsDlg.h"
 #include "rules/Silence.h"
@@ -68,8 +69,12 @@ void CLK_AppDlg::addCommands() {
     });
     t.add({cmd::kChooseImage}, kRefreshNothing,
           [this] { edit(EditKind::ImageFile, [&] { chooseImageFile(project(), ui_); }); });
-    t.add({cmd::kCompanion}, kRefreshNothing,
-          [this] { startCompanion(editor_->paths(), *launcher_); });
+    t.add({cmd::kCompanion}, kRefreshNothing, [this] {
+        setInterfaceLanguage(QString::fromLatin1(kLanguageRussian));
+        startCompanion(editor_->paths(), *launcher_);
+    });
+    t.add({cmd::kEnglish}, kRefreshNothing,
+          [this] { setInterfaceLanguage(QString::fromLatin1(kLanguageEnglish)); });
     t.add({cmd::kConvert}, kRefreshNothing, [this] { runConversionTool(ui_); });
     t.add({cmd::kExcel}, kRefreshNothing, [this] { exportRecordSheet(); });
 

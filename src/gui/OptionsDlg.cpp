@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "commands/UserInterface.h"
+#include "gui/Language.h"
 #include "model/Settings.h"
 #include "rules/DialogResults.h"
 
@@ -19,83 +20,84 @@ namespace zadaravod {
 using namespace options_dlg;
 
 COptionsDlg::COptionsDlg(QWidget* parent) : QDialog(parent) {
-    setWindowTitle(QString::fromUtf8(kTitle));
+    setWindowTitle(coreText(kTitle));
     setObjectName("optionsDlg");
 
-    auto makeRadio = [this](int id, const char* caption) {
-        auto* b = new QRadioButton(QString::fromUtf8(caption), this);
+    auto makeRadio = [this](int id, const QString& caption) {
+        auto* b = new QRadioButton(caption, this);
         b->setObjectName(QString("control%1").arg(id));
         controls_[id] = b;
         return b;
     };
-    auto makeCheck = [this](int id, const char* caption) {
-        auto* b = new QCheckBox(QString::fromUtf8(caption), this);
+    auto makeCheck = [this](int id, const QString& caption) {
+        auto* b = new QCheckBox(caption, this);
         b->setObjectName(QString("control%1").arg(id));
         controls_[id] = b;
         return b;
     };
-    auto makeGroup = [this](int id, const char* caption) {
-        auto* g = new QGroupBox(QString::fromUtf8(caption), this);
+    auto makeGroup = [this](int id, const QString& caption) {
+        auto* g = new QGroupBox(caption, this);
         g->setObjectName(QString("control%1").arg(id));
         controls_[id] = g;
         return g;
     };
 
     // Control mode group.
-    QGroupBox* modeGroup = makeGroup(kModeGroup, "Способ управления :");
+    QGroupBox* modeGroup = makeGroup(kModeGroup, tr("Способ управления :"));
     auto* modeLayout = new QVBoxLayout(modeGroup);
     struct ModeButton {
         int id;
         const char* caption;
     };
-    const ModeButton modeOrder[] = {{kOneLine, "Однопроводный"}, {kThreeLine, "3-х проводный"},
-                                    {kMp3, "MP3 Mode"},          {kParallel, "Параллельный порт"},
-                                    {kMatrix, "3 x 8 Матрица"},  {kExtended, "Расширеный"},
-                                    {kKeyMode, "Ключевой"}};
+    const ModeButton modeOrder[] = {
+        {kOneLine, QT_TR_NOOP("Однопроводный")}, {kThreeLine, QT_TR_NOOP("3-х проводный")},
+        {kMp3, QT_TR_NOOP("MP3 Mode")},          {kParallel, QT_TR_NOOP("Параллельный порт")},
+        {kMatrix, QT_TR_NOOP("3 x 8 Матрица")},  {kExtended, QT_TR_NOOP("Расширеный")},
+        {kKeyMode, QT_TR_NOOP("Ключевой")}};
     for (const ModeButton& m : modeOrder) {
-        QRadioButton* b = makeRadio(m.id, m.caption);
+        QRadioButton* b = makeRadio(m.id, tr(m.caption));
         const int mode = optionsModeOfButton(m.id);
         modeButtons_[mode] = b;
         modeLayout->addWidget(b);
         b->setVisible(optionsModeButtonVisible(mode));
         connect(b, &QRadioButton::clicked, this, [this, mode] { onModeClicked(mode); });
     }
-    music_ = makeCheck(kBackgroundMusic, "Фоновая музыка");
+    music_ = makeCheck(kBackgroundMusic, tr("Фоновая музыка"));
     modeLayout->addWidget(music_);
     music_->setVisible(false);
 
     // Audio output group.
-    QGroupBox* audioGroup = makeGroup(kAudioGroup, "Аудио выход");
+    QGroupBox* audioGroup = makeGroup(kAudioGroup, tr("Аудио выход"));
     auto* audioLayout = new QVBoxLayout(audioGroup);
-    dac_ = makeRadio(kDac, "ЦАП");
-    pwm_ = makeRadio(kPwm, "ШИМ");
+    dac_ = makeRadio(kDac, tr("ЦАП"));
+    pwm_ = makeRadio(kPwm, tr("ШИМ"));
     audioLayout->addWidget(dac_);
     audioLayout->addWidget(pwm_);
 
     // Busy level group.
-    QGroupBox* busyGroup = makeGroup(kBusyGroup, "Режим занятости :");
+    QGroupBox* busyGroup = makeGroup(kBusyGroup, tr("Режим занятости :"));
     auto* busyLayout = new QVBoxLayout(busyGroup);
-    busyLow_ = makeRadio(kBusyLow, "Лог. 0");
-    busyHigh_ = makeRadio(kBusyHigh, "Лог. 1");
+    busyLow_ = makeRadio(kBusyLow, tr("Лог. 0"));
+    busyHigh_ = makeRadio(kBusyHigh, tr("Лог. 1"));
     busyLayout->addWidget(busyLow_);
     busyLayout->addWidget(busyHigh_);
 
-    external_ = makeCheck(kExternalMode, "Внешний режим");
+    external_ = makeCheck(kExternalMode, tr("Внешний режим"));
     external_->setVisible(false);
-    pullUp_ = makeCheck(kPullUp, "Подтягивающий резистор");
+    pullUp_ = makeCheck(kPullUp, tr("Подтягивающий резистор"));
 
-    keySetupButton_ = new QPushButton(QString::fromUtf8("Настройка ключевого режима..."), this);
+    keySetupButton_ = new QPushButton(tr("Настройка ключевого режима..."), this);
     keySetupButton_->setObjectName("keySetupButton");
     connect(keySetupButton_, &QPushButton::clicked, this, [this] {
         const OptionsControls c = controls();
         emit keySetupRequested(c.checkedMode >= 0 ? c.checkedMode : values_.controlMode);
     });
 
-    auto* ok = new QPushButton(QString::fromUtf8("ОК"), this);
+    auto* ok = new QPushButton(tr("ОК"), this);
     ok->setObjectName(QString("control%1").arg(kOk));
     ok->setDefault(true);
     controls_[kOk] = ok;
-    auto* cancel = new QPushButton(QString::fromUtf8("Отмена"), this);
+    auto* cancel = new QPushButton(tr("Отмена"), this);
     cancel->setObjectName(QString("control%1").arg(kCancel));
     controls_[kCancel] = cancel;
     connect(ok, &QPushButton::clicked, this, &COptionsDlg::onOk);

@@ -9,6 +9,7 @@
 
 #include "gui/AddSilenceDlg.h"
 #include "gui/ConfirmDlg.h"
+#include "gui/Language.h"
 #include "gui/ProjectCheckDialog.h"
 #include "gui/SamplingDlg.h"
 #include "gui/SoundLibraryDlg.h"
@@ -45,10 +46,13 @@ QString qtFileFilter(const std::string& classic) {
 }
 
 void QtUserInterface::message(const std::string& text, const std::string& caption, Icon icon) {
-    if (answers_) return answers_->message(text, caption, icon);
+    // The export's messages are shown in the interface language; the
+    // scripted answers see the text as it would be shown.
+    const QString shown = coreText(text);
+    if (answers_) return answers_->message(shown.toStdString(), caption, icon);
     QMessageBox box(parent_);
     box.setWindowTitle(q(caption.empty() ? std::string(kAppTitle) : caption));
-    box.setText(q(text));
+    box.setText(shown);
     switch (icon) {
         case Icon::None:
             box.setIcon(QMessageBox::NoIcon);

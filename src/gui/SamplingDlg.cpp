@@ -15,7 +15,7 @@ namespace zadaravod {
 CSamplingDlg::CSamplingDlg(int rateLimit, QWidget* parent)
     : QDialog(parent), rateLimit_(rateLimit) {
     setObjectName(QStringLiteral("samplingDlg"));
-    setWindowTitle(QStringLiteral("Выберите частоту дескритизации"));
+    setWindowTitle(tr("Выберите частоту дескритизации"));
     setModal(true);
 
     rateList_ = new QListWidget(this);
@@ -30,11 +30,11 @@ CSamplingDlg::CSamplingDlg(int rateLimit, QWidget* parent)
     }
     rateCombo_->setCurrentIndex(0);
 
-    okButton_ = new QPushButton(QStringLiteral("ОК"), this);
+    okButton_ = new QPushButton(tr("ОК"), this);
     okButton_->setObjectName(QStringLiteral("okButton"));
     okButton_->setDefault(true);
     okButton_->hide();
-    cancelButton_ = new QPushButton(QStringLiteral("Отмена"), this);
+    cancelButton_ = new QPushButton(tr("Отмена"), this);
     cancelButton_->setObjectName(QStringLiteral("cancelButton"));
     cancelButton_->hide();
 

@@ -14,7 +14,7 @@ namespace zadaravod {
 CSoundLibraryDlg::CSoundLibraryDlg(const CSoundList& sounds, QWidget* parent)
     : QDialog(parent), sounds_(sounds) {
     setObjectName(QStringLiteral("soundLibraryDlg"));
-    setWindowTitle(QStringLiteral("Звуковая библиотека"));
+    setWindowTitle(tr("Звуковая библиотека"));
     setModal(true);
 
     table_ = new QTreeWidget(this);
@@ -50,10 +50,10 @@ CSoundLibraryDlg::CSoundLibraryDlg(const CSoundList& sounds, QWidget* parent)
     }
     table_->addTopLevelItems(rows);
 
-    okButton_ = new QPushButton(QStringLiteral("ОК"), this);
+    okButton_ = new QPushButton(tr("ОК"), this);
     okButton_->setObjectName(QStringLiteral("okButton"));
     okButton_->setDefault(true);
-    cancelButton_ = new QPushButton(QStringLiteral("Отмена"), this);
+    cancelButton_ = new QPushButton(tr("Отмена"), this);
     cancelButton_->setObjectName(QStringLiteral("cancelButton"));
 
     auto* buttons = new QHBoxLayout;

@@ -1,11 +1,20 @@
 #include "gui/ViewTexts.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 
 #include "gui/CommandIds.h"
 #include "rules/NumberText.h"
 
 namespace zadaravod {
+namespace {
+
+/// A prompt in the current interface language, as UTF-8.
+std::string prompt(const char* source) {
+    return QCoreApplication::translate("ViewTexts", source).toStdString();
+}
+
+}  // namespace
 
 std::string silenceLengthText(int durationMs) {
     if (durationMs < 1000 || durationMs % 1000 != 0) return decimalText(durationMs) + " ms";
@@ -44,31 +53,32 @@ std::string commandPrompt(int id) {
     switch (id) {
         case cmd::kViewStatusBar:
         case cmd::kViewToolbar:
-            return "Содержит команды для отображения и скрытия строки состояния";
+            return prompt(QT_TRANSLATE_NOOP(
+                "ViewTexts", "Содержит команды для отображения и скрытия строки состояния"));
         case cmd::kToolNew:
         case cmd::kNew:
-            return "Новый проект";
+            return prompt(QT_TRANSLATE_NOOP("ViewTexts", "Новый проект"));
         case cmd::kToolOpen:
         case cmd::kOpen:
-            return "Открыть проект";
+            return prompt(QT_TRANSLATE_NOOP("ViewTexts", "Открыть проект"));
         case cmd::kToolBuild:
-            return "Собрать образ";
+            return prompt(QT_TRANSLATE_NOOP("ViewTexts", "Собрать образ"));
         case cmd::kToolOptions:
-            return "Настройки";
+            return prompt(QT_TRANSLATE_NOOP("ViewTexts", "Настройки"));
         case cmd::kToolDownload:
-            return "Выгрузить в устройство";
+            return prompt(QT_TRANSLATE_NOOP("ViewTexts", "Выгрузить в устройство"));
         case cmd::kToolHelp:
-            return "Помощь";
+            return prompt(QT_TRANSLATE_NOOP("ViewTexts", "Помощь"));
         case cmd::kSaveAs:
-            return "Сохранить как";
+            return prompt(QT_TRANSLATE_NOOP("ViewTexts", "Сохранить как"));
         case cmd::kExit:
-            return "Выход";
+            return prompt(QT_TRANSLATE_NOOP("ViewTexts", "Выход"));
         case cmd::kCloseProject:
-            return "Закрыть проект";
+            return prompt(QT_TRANSLATE_NOOP("ViewTexts", "Закрыть проект"));
         case cmd::kExcel:
-            return "Экспорт в excel";
+            return prompt(QT_TRANSLATE_NOOP("ViewTexts", "Экспорт в excel"));
         case cmd::kSave:
-            return "Сохранить проект";
+            return prompt(QT_TRANSLATE_NOOP("ViewTexts", "Сохранить проект"));
         default:
             return {};
     }

@@ -35,7 +35,8 @@ std::string silenceLengthText(int durationMs);
 /// its state (nullopt).
 std::optional<bool> musicViewEnabledAfterLibraryFill(const Project& project);
 
-/// The menu prompt / tooltip resource of a command: "" when it has none.
+/// The menu prompt / tooltip resource of a command in the current interface
+/// language: "" when it has none.
 std::string commandPrompt(int id);
 
 }  // namespace zadaravod

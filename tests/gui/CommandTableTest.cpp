@@ -85,14 +85,13 @@ TEST(CommandTable, AnIdGivenTwiceIsRefusedAndNothingOfThatRowIsAdded) {
 
 TEST_F(WindowTest, EveryCommandWithAnActionHasARowAndEveryRowAnAction) {
     const CommandTable& table = window->commandTable();
-    const std::set<int> without(std::begin(cmd::kWithoutHandler), std::end(cmd::kWithoutHandler));
     std::set<int> actionIds;
     for (const QAction* a : window->actions()) {
         if (const int id = commandIdOf(a)) actionIds.insert(id);
     }
     ASSERT_GT(actionIds.size(), 50u);
     for (int id : actionIds) {
-        EXPECT_EQ(table.contains(id), without.count(id) == 0) << id;
+        EXPECT_TRUE(table.contains(id)) << id;
     }
     for (int id : table.ids()) EXPECT_EQ(actionIds.count(id), 1u) << id;
     // Every item of the menus and of the three context menus is one of them.

@@ -68,7 +68,8 @@ def test():
         setup = Setup(script, Path(temporary))
         everything_but_cmake = " ".join(
             p for p in ("ninja-build g++ pkg-config scdoc libgtest-dev libgmock-dev qt6-base-dev "
-                        "qt6-svg-dev libavformat-dev libavcodec-dev libswresample-dev "
+                        "qt6-svg-dev qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools "
+                        "qt6-translations-l10n libavformat-dev libavcodec-dev libswresample-dev "
                         "libavutil-dev libsdl2-dev libzip-dev zipcmp zipmerge ziptool "
                         "libpugixml-dev libcli11-dev nlohmann-json3-dev libespeak-ng-dev "
                         "libebur128-dev fonts-dejavu-core espeak-ng-data flashrom python3").split())
