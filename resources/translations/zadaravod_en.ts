@@ -336,19 +336,19 @@
     </message>
     <message>
         <source>Синтез речи…</source>
-        <translation>S&peak Text…</translation>
+        <translation>Spea&amp;k Text…</translation>
     </message>
     <message>
         <source>Обработать…</source>
-        <translation>P&rocess…</translation>
+        <translation>Pr&amp;ocess…</translation>
     </message>
     <message>
         <source>Обрезать тишину при загрузке</source>
-        <translation>&Trim Silence on Load</translation>
+        <translation>&amp;Trim Silence on Load</translation>
     </message>
     <message>
         <source>Выравнивать громкость при загрузке</source>
-        <translation>Even Out &Loudness on Load</translation>
+        <translation>E&amp;ven Out Loudness on Load</translation>
     </message>
     <message>
         <source>&amp;Файл</source>
