@@ -41,7 +41,7 @@ demo: build
 
 test: setup-tests configure
 	cmake --build $(BUILD) -j$(JOBS)
-	ctest --test-dir $(BUILD) -j$(JOBS) --output-on-failure
+	ctest --test-dir $(BUILD) -j$(JOBS) --timeout 600 --output-on-failure
 
 # The tests again under AddressSanitizer and UndefinedBehaviorSanitizer.
 test-asan: setup-tests
@@ -49,7 +49,7 @@ test-asan: setup-tests
 	    -DZADARAVOD_BENCH=OFF $(CMAKE_FLAGS)
 	cmake --build $(BUILD)-asan -j$(JOBS)
 	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-	    ctest --test-dir $(BUILD)-asan -j$(JOBS) --output-on-failure
+	    ctest --test-dir $(BUILD)-asan -j$(JOBS) --timeout 600 --output-on-failure
 
 # Each libFuzzer target for FUZZ_SECONDS, seeded with files the tests write.
 fuzz: setup-tests
