@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QSettings>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <memory>
 
 // LeakSanitizer: fontconfig keeps its caches until the process ends, which
@@ -43,6 +45,13 @@ void ensureApplication() {
     // Settings the window keeps between runs go to a test location, never
     // into the user's own configuration.
     QStandardPaths::setTestModeEnabled(true);
+    // And to a folder of this process alone: ctest runs test programs side
+    // by side, and one test's clean start must not wipe another's settings.
+    static QTemporaryDir settingsFolder;
+    if (settingsFolder.isValid()) {
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsFolder.path());
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsFolder.path());
+    }
 }
 
 }  // namespace zadaravod::test
