@@ -52,10 +52,11 @@ TEST_F(WindowPlayback, LibraryPlayLoadsTheSelectedSoundAndSetsTheBarRange) {
     window->runCommand(cmd::kLibraryPlay);
     ASSERT_TRUE(pumpUntil([&] { return window->progressBar()->maximum() == 450 / 100 + 1; }))
         << window->progressBar()->maximum();
-    EXPECT_EQ(player->loaded(), std::vector<std::string>{window->project().library.at(0).filePath});
-    // The bar's range is set before the sound starts: end it only once it
-    // plays, or the worker would start it after the end and wait for ever.
+    // The bar's range is set before the sound is loaded and started: end it
+    // only once it plays, or the worker would start it after the end and
+    // wait for ever.
     ASSERT_TRUE(pumpUntil([&] { return called("unpause all"); }));
+    EXPECT_EQ(player->loaded(), std::vector<std::string>{window->project().library.at(0).filePath});
     player->finish();
     window->playback().waitUntilFinished();
 }
