@@ -67,7 +67,7 @@ void Console::status(const std::string& text) {
         return;
     }
     clearProgress();
-    std::cout << text << '\n';
+    (statusToError_ ? std::cerr : std::cout) << text << '\n';
 }
 
 bool Console::progress(int done, int total) {
@@ -157,6 +157,7 @@ bool sameContent(const Project& a, const Project& b) {
 }  // namespace
 
 std::optional<Project> Session::read(const std::string& argument) {
+    if (refuseStandardStream({{argument, "the project"}})) return std::nullopt;
     const std::string file = projectFileNamed(*this, argument);
     if (file.empty()) return std::nullopt;
     return load(*this, file);
@@ -164,6 +165,7 @@ std::optional<Project> Session::read(const std::string& argument) {
 
 void Session::edit(const std::string& argument, const std::function<Done(Project&)>& command,
                    SaveWhen when) {
+    if (refuseStandardStream({{argument, "the project"}})) return;
     const std::string file = projectFileNamed(*this, argument);
     if (file.empty()) return;
     // Held from load to save, so no other writer comes in between.
