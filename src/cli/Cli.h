@@ -101,7 +101,8 @@ class Session {
     /// command told the user already); the exit status becomes 1.
     void refuse(const Message& message);
     void refuse(const std::string& text) { refuse(Message{text}); }
-    /// Prints a usage error on standard error; the exit status becomes 2.
+    /// Prints a usage error on standard error, after the program's name;
+    /// the exit status becomes 2.
     void usage(const std::string& text);
 
     /// A path argument and what it names in a message ("the project").

@@ -100,7 +100,8 @@ void Session::refuse(const Message& message) {
 }
 
 void Session::usage(const std::string& text) {
-    std::cerr << text << '\n';
+    static const std::string program = "zadaravod-cli: ";
+    std::cerr << (text.rfind(program, 0) == 0 ? "" : program) << text << '\n';
     exitCode = kExitUsage;
 }
 

@@ -54,7 +54,7 @@ void Session::writeToStandardOutput(const std::string& fileName,
                                     const std::function<Done(const std::string& path)>& write) {
     if (::isatty(STDOUT_FILENO) != 0) {
         return usage(
-            "zadaravod-cli: standard output is a terminal; send the WAV data to a file or a pipe "
+            "standard output is a terminal; send the WAV data to a file or a pipe "
             "(> file.wav, | program), or give a file name instead of '-'");
     }
     console.keepStandardOutputForData();

@@ -83,10 +83,13 @@ TEST_F(CliConventions, UsageErrorsExitWith2AndLeaveTheProjectAsItWas) {
     EXPECT_FALSE(fs::exists(dir / "o.wav"));
 }
 
-TEST_F(CliConventions, ParseErrorsNameTheProgram) {
-    const test::CliStreams run = test::runCliIn(dir.path(), "info " + project + " --jsno");
-    EXPECT_EQ(run.err.rfind("zadaravod-cli: ", 0), 0U) << run.err;
-    EXPECT_NE(run.err.find("--help"), std::string::npos) << run.err;
+TEST_F(CliConventions, UsageErrorsNameTheProgram) {
+    const test::CliStreams parse = test::runCliIn(dir.path(), "info " + project + " --jsno");
+    EXPECT_EQ(parse.err.rfind("zadaravod-cli: ", 0), 0U) << parse.err;
+    EXPECT_NE(parse.err.find("--help"), std::string::npos) << parse.err;
+    // A usage error that a command finds itself, after parsing.
+    const test::CliStreams own = test::runCliIn(dir.path(), "process " + project + " 1");
+    EXPECT_EQ(own.err, "zadaravod-cli: process needs --trim, --normalize or both.\n");
 }
 
 TEST_F(CliConventions, ErrorsOfTheWorkExitWith1) {
