@@ -78,6 +78,26 @@ Done loadMusicFile(Project& project, Messenger& console) {
     return {};
 }
 
+void runConvert(Session& session) {
+    if (session.refuseStandardStream({{args.source, "the source sound file"}})) return;
+    if (!args.convertRate) {
+        return session.usage("convert needs --rate <hz> with one of these rates (Hz): " +
+                             rateListText(kSupportedRates.back()));
+    }
+    const std::string source = absolutePath(args.source);
+    const auto convertInto = [&](const std::string& output) {
+        return convertSound(source, output, *args.convertRate, args.treatment, &session.console);
+    };
+    if (isStandardStream(args.output)) {
+        session.writeToStandardOutput("converted.wav", convertInto);
+    } else if (const Done converted = convertInto(absolutePath(args.output)); !converted) {
+        session.refuse(converted.error());
+    }
+    if (session.exitCode == kExitOk) {
+        session.console.message("MP3/WMA to WAV Convert OK!", kAppCaption, MessageIcon::None);
+    }
+}
+
 }  // namespace
 
 void addAudioCommands(CLI::App& app, Session& session) {
@@ -88,13 +108,16 @@ void addAudioCommands(CLI::App& app, Session& session) {
         ->required();
     addTreatmentOptions(*importCommand, args.treatment);
     importCommand->callback([&session] {
+        if (session.refuseStandardStream(args.files, "a sound file")) return;
         session.edit(args.project,
                      [&](Project& project) { return importFiles(project, session.console); });
     });
 
     auto* remove = app.add_subcommand("remove", "Delete a sound from the library (1-based No.)");
     remove->add_option("project", args.project, "Project folder or project file")->required();
-    remove->add_option("no", args.number, "The sound's number in the library, from 1")->required();
+    remove->add_option("no", args.number, "The sound's number in the library, from 1")
+        ->required()
+        ->check(numberFromOne());
     remove->callback([&session] {
         session.edit(args.project,
                      [&](Project& project) { return removeNumbered(project, session.console); });
@@ -121,6 +144,7 @@ void addAudioCommands(CLI::App& app, Session& session) {
                      "Rate in Hz when the file must be converted (4000..8000, at most its own)");
     addTreatmentOptions(*load, args.treatment);
     load->callback([&session] {
+        if (session.refuseStandardStream({{args.musicFile, "the music file"}})) return;
         session.edit(args.project,
                      [&](Project& project) { return loadMusicFile(project, session.console); });
     });
@@ -135,20 +159,15 @@ void addAudioCommands(CLI::App& app, Session& session) {
     auto* convert =
         app.add_subcommand("convert", "Convert a sound file into a 16-bit mono WAV file");
     convert->add_option("source", args.source, "An MP3, WMA, WAV or other sound file")->required();
-    convert->add_option("output", args.output, "The WAV file to write (replaced if it exists)")
+    convert
+        ->add_option("output", args.output,
+                     "The WAV file to write (replaced if it exists); - writes the WAV to "
+                     "standard output")
         ->required();
-    convert->add_option("--rate", args.convertRate, "Rate in Hz: " + rateListText(22000));
+    convert->add_option("--rate", args.convertRate, "Rate in Hz: " + rateListText(22000))
+        ->check(supportedRate());
     addTreatmentOptions(*convert, args.treatment);
-    convert->callback([&session] {
-        if (!args.convertRate) {
-            return session.refuse("convert needs --rate <hz> with one of these rates (Hz): " +
-                                  rateListText(kSupportedRates.back()));
-        }
-        const Done converted = convertSound(absolutePath(args.source), absolutePath(args.output),
-                                            *args.convertRate, args.treatment, &session.console);
-        if (!converted) return session.refuse(converted.error());
-        session.console.message("MP3/WMA to WAV Convert OK!", kAppCaption, MessageIcon::None);
-    });
+    convert->callback([&session] { runConvert(session); });
 }
 
 }  // namespace zadaravod::cli

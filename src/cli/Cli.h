@@ -1,9 +1,11 @@
 #pragma once
 
 #include <functional>
+#include <initializer_list>
 #include <iostream>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "commands/Result.h"
 #include "commands/UserInterface.h"
@@ -12,7 +14,8 @@
 
 namespace CLI {
 class App;
-}
+class Validator;
+}  // namespace CLI
 namespace zadaravod {
 struct SoundTreatment;
 }
@@ -44,6 +47,10 @@ class Console final : public Messenger {
     Console(const Console&) = delete;
     Console& operator=(const Console&) = delete;
 
+    /// Status lines go to standard error from now on: standard output carries
+    /// a file's bytes.
+    void keepStandardOutputForData() { statusToError_ = true; }
+
     void message(const std::string& text, const std::string& caption, Icon icon) override;
     void status(const std::string& text) override;
     /// done < total (or total 0: not known) draws; done >= total ends it.
@@ -66,6 +73,7 @@ class Console final : public Messenger {
     void clearProgress();
 
     bool terminal_ = false;
+    bool statusToError_ = false;
     bool running_ = false;  ///< a progress has begun and not reached its end
     bool drawn_ = false;    ///< the progress line stands on the terminal
     int done_ = 0;
@@ -93,15 +101,35 @@ class Session {
     /// command told the user already); the exit status becomes 1.
     void refuse(const Message& message);
     void refuse(const std::string& text) { refuse(Message{text}); }
-    /// Prints a usage error on standard error; the exit status becomes 2.
+    /// Prints a usage error on standard error, after the program's name;
+    /// the exit status becomes 2.
     void usage(const std::string& text);
 
+    /// A path argument and what it names in a message ("the project").
+    struct PathArgument {
+        const std::string& value;
+        const char* what;
+    };
+    /// Refuses the first of `paths` that is a lone "-" (standard input or
+    /// output, which these arguments do not take) with a usage error; true
+    /// when one was refused. A file named "-" is given as "./-".
+    bool refuseStandardStream(std::initializer_list<PathArgument> paths);
+    bool refuseStandardStream(const std::vector<std::string>& values, const char* what);
+
+    /// Runs `write` on a file of a private scratch folder, then copies the
+    /// file to standard output; status lines go to standard error meanwhile.
+    /// Standard output that is a terminal is a usage error (nothing is run).
+    /// A failure of `write` or of the copy is printed and ends with status 1.
+    void writeToStandardOutput(const std::string& fileName,
+                               const std::function<Done(const std::string& path)>& write);
+
     /// Reads the project `argument` names without locking it (for commands
-    /// that only read). Refuses and returns nullopt when it does not load.
+    /// that only read). Refuses and returns nullopt when it does not load
+    /// (a usage error for "-").
     std::optional<Project> read(const std::string& argument);
     /// Opens the project `argument` names, locked, runs `command` on it and
     /// saves it as `when` says. A failure of `command` is printed and ends
-    /// the run with status 1.
+    /// the run with status 1; "-" for the project is a usage error.
     void edit(const std::string& argument, const std::function<Done(Project&)>& command,
               SaveWhen when = SaveWhen::Changed);
 };
@@ -122,9 +150,18 @@ void addPromptCommands(CLI::App& app, Session& session);  // say, process
 /// `command`, filling `treatment` when it is parsed.
 void addTreatmentOptions(CLI::App& command, SoundTreatment& treatment);
 
+/// Accepts a rate in Hz that the image can encode (4000, 6000 .. 22000);
+/// anything else is a usage error naming the rates.
+CLI::Validator supportedRate();
+/// Accepts a whole number from 1 (a sound number, an entry position).
+CLI::Validator numberFromOne();
+
 /// Parses a list number written in decimal ("10") or as the editor shows it
 /// ("0aH"); returns -1 when it is not 0..219.
 int parseListNumber(const std::string& text);
+
+/// True for the lone "-" that names standard input or output.
+inline bool isStandardStream(const std::string& argument) { return argument == "-"; }
 
 /// `text` in ASCII lower case.
 std::string lowerCase(std::string text);

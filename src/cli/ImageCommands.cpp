@@ -2,9 +2,9 @@
 #include <CLI/CLI.hpp>
 
 #include <iostream>
-#include <nlohmann/json.hpp>
 
 #include "cli/Cli.h"
+#include "cli/Json.h"
 #include "commands/Build.h"
 #include "format/ImageFormat.h"
 #include "format/ImageReader.h"
@@ -24,56 +24,6 @@ struct Arguments {
 
 /// What --extract may write without --force.
 constexpr std::uint64_t kExtractBudget = std::uint64_t{256} << 20;
-
-nlohmann::json toJson(const image::ImageReading& r) {
-    using nlohmann::json;
-    json j;
-    j["fileBytes"] = r.fileBytes;
-    j["controlMode"] = image::controlModeName(r.controlMode);
-    j["controlModeCode"] = r.modeCode;
-    j["output"] = lowerCase(audioOutputName(r.audioOutput));
-    j["busy"] = lowerCase(busyLevelName(r.busyLevel));
-    j["pullUp"] = r.pullUp != 0;
-    j["flash"] = r.flashSizeIndex >= 0 ? flashSizeCaption(r.flashSizeIndex) : "unknown";
-    j["listCountByte"] = r.listCountByte;
-    json keys = json::array();
-    for (const auto& k : r.keys) {
-        json e{{"key", k.key}};
-        e["function"] = k.function >= 0 ? json(k.function) : json(nullptr);
-        e["list"] = k.list >= 0 ? json(k.list) : json(nullptr);
-        keys.push_back(e);
-    }
-    j["keys"] = keys;
-    json lists = json::array();
-    for (int n = 0; n < kPlaylistCount; ++n) {
-        const auto& items = r.playlists[static_cast<std::size_t>(n)];
-        if (items.empty()) continue;
-        json entries = json::array();
-        for (const auto& it : items) {
-            if (it.isSound)
-                entries.push_back({{"sound", it.soundIndex + 1}});
-            else
-                entries.push_back({{"silenceMs", it.silenceMs}});
-        }
-        lists.push_back({{"list", n}, {"caption", listNumberText(n)}, {"items", entries}});
-    }
-    j["playlists"] = lists;
-    j["libraryCount"] = r.libraryCount;
-    json sounds = json::array();
-    for (int k = 0; k < kLibraryCapacity; ++k) {
-        const auto& s = r.sounds[static_cast<std::size_t>(k)];
-        json e{{"no", k + 1}, {"rate", s.sampleRate}, {"library", s.library}};
-        e["address"] = s.addressValid ? json(s.address) : json(nullptr);
-        if (s.decodes) {
-            e["elementBytes"] = s.element.elementBytes();
-            e["samples"] = s.element.sampleCount;
-        }
-        sounds.push_back(e);
-    }
-    j["sounds"] = sounds;
-    j["problems"] = r.problems;
-    return j;
-}
 
 void printText(const image::ImageReading& r) {
     std::cout << "Image: " << r.fileBytes << " bytes\n"
@@ -136,11 +86,18 @@ void addImageCommands(CLI::App& app, Session& session) {
     auto* inspect = app.add_subcommand("inspect", "Read a flash image back");
     inspect->add_option("image", args.image, "Flash image file")->required();
     inspect->add_flag("--json", args.json, "Print the reading as JSON");
-    inspect->add_option("--extract", args.extract,
-                        "Write every sound and every non-empty list as WAV files into this folder");
-    inspect->add_flag("--force", args.force,
-                      "With --extract: write even when the files would pass 256 MB in all");
+    auto* extract = inspect->add_option(
+        "--extract", args.extract,
+        "Write every sound and every non-empty list as WAV files into this folder");
+    inspect
+        ->add_flag("--force", args.force,
+                   "With --extract: write even when the files would pass 256 MB in all")
+        ->needs(extract);
     inspect->callback([&session] {
+        if (session.refuseStandardStream(
+                {{args.image, "the image"}, {args.extract, "the --extract folder"}})) {
+            return;
+        }
         std::string bytes, error;
         if (!readWholeFile(args.image, bytes, error, std::uintmax_t{1} << 30)) {
             return session.refuse(error);
@@ -151,7 +108,7 @@ void addImageCommands(CLI::App& app, Session& session) {
         const bool whole = image::readImage(data, reading);
         if (whole) {
             if (args.json)
-                std::cout << toJson(reading).dump(2) << "\n";
+                std::cout << imageJson(reading).dump(2) << "\n";
             else
                 printText(reading);
         }

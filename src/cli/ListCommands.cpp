@@ -124,17 +124,20 @@ void runAdd(Session& session) {
             return session.usage("Not an item: " + text +
                                  " (give a library sound's number, or a silence as <ms>ms)");
         }
+        // A length no silence can have is wrong whatever the project holds.
+        if (item->silence) {
+            if (const std::string error = silenceLengthError(item->value); !error.empty()) {
+                return session.usage(error);
+            }
+        }
         items.push_back(*item);
     }
     const int n = listNumber(session);
     if (n < 0) return;
     editList(session, n, [&](PlaylistEditor& editor, Project& project) -> Done {
         for (const ListItem& item : items) {
-            if (item.silence) {
-                const std::string error = silenceLengthError(item.value);
-                if (!error.empty()) return failure(error);
-            } else if (item.value < 1 ||
-                       static_cast<std::size_t>(item.value) > project.library.count()) {
+            if (!item.silence && (item.value < 1 ||
+                                  static_cast<std::size_t>(item.value) > project.library.count())) {
                 return failure("No sound " + std::to_string(item.value) +
                                " in the library (it holds " +
                                std::to_string(project.library.count()) + " sounds).");
@@ -215,16 +218,16 @@ void addListCommands(CLI::App& app, Session& session) {
         list->add_subcommand("add", "Add items: <no> a library sound (1-based), <ms>ms a silence");
     add->add_option("item", args.items, "Library sound number or silence length")->required();
     add->add_option("--before", args.before, "Insert before entry <pos> (1-based)")
-        ->check(CLI::PositiveNumber);
+        ->check(numberFromOne());
     add->callback([&session] { runAdd(session); });
 
     auto* del = list->add_subcommand("delete", "Delete entry <pos> (1-based)");
-    del->add_option("pos", args.position, "Entry position")->required();
+    del->add_option("pos", args.position, "Entry position")->required()->check(numberFromOne());
     del->callback([&session] { runDelete(session); });
 
     auto* move = list->add_subcommand("move", "Move entry <from> so that it stands at <to>");
-    move->add_option("from", args.from, "Entry position")->required();
-    move->add_option("to", args.to, "Position it takes")->required();
+    move->add_option("from", args.from, "Entry position")->required()->check(numberFromOne());
+    move->add_option("to", args.to, "Position it takes")->required()->check(numberFromOne());
     move->callback([&session] { runMove(session); });
 
     auto* clear = list->add_subcommand("clear", "Remove every entry of the list");

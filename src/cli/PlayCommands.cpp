@@ -123,9 +123,13 @@ void addPlayCommands(CLI::App& app, Session& session) {
     auto* play =
         app.add_subcommand("play", "Play a library sound, a playlist or the background music");
     play->add_option("project", args.project, "Project folder or project file")->required();
-    play->add_option("--sound", args.sound, "The library sound's number, from 1");
-    play->add_option("--list", args.list, "The list number 0..219, decimal or as shown (0aH)");
-    play->add_option("--from", args.from, "With --list: the entry to start at, from 1");
+    play->add_option("--sound", args.sound, "The library sound's number, from 1")
+        ->check(numberFromOne());
+    auto* list =
+        play->add_option("--list", args.list, "The list number 0..219, decimal or as shown (0aH)");
+    play->add_option("--from", args.from, "With --list: the entry to start at, from 1")
+        ->check(numberFromOne())
+        ->needs(list);
     play->add_flag("--music", args.music, "Play the background music");
     play->add_flag("--as-chip", args.asChip,
                    "Play what the chip will play: each sound converted into its sound element "

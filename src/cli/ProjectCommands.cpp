@@ -1,11 +1,11 @@
 #include <CLI/CLI.hpp>
-#include <nlohmann/json.hpp>
 
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
 
 #include "cli/Cli.h"
+#include "cli/Json.h"
 #include "commands/ProjectCheck.h"
 #include "commands/ProjectFiles.h"
 #include "format/ImageFormat.h"
@@ -33,63 +33,6 @@ std::string entryText(const CSound& s) {
 std::string keyFunctionText(int code) {
     const char* name = keyFunctionName(code);
     return name ? name : "(" + std::to_string(code) + ")";
-}
-
-nlohmann::json soundJson(const CSound& s) {
-    return {{"kind", s.kind == 0 ? "silence" : "sound"},
-            {"name", s.name},
-            {"filePath", s.filePath},
-            {"sampleRate", s.sampleRate},
-            {"bitsPerSample", s.bitsPerSample},
-            {"stereo", s.stereo == 1},
-            {"durationMs", s.durationMs},
-            {"infoExtra", s.infoExtra}};
-}
-
-nlohmann::json projectJson(const Project& p) {
-    nlohmann::json j;
-    j["projectFile"] = p.projectFilePath;
-    j["soundFolder"] = p.soundFolder;
-    const COptions& o = p.options;
-    const char* caption = controlModeCaption(o.controlMode);
-    j["options"] = {{"controlMode", o.controlMode},
-                    {"controlModeName", caption ? caption : ""},
-                    {"audioOutput", lowerCase(audioOutputName(o.audioOutput))},
-                    {"busyLevel", lowerCase(busyLevelName(o.busyLevel))},
-                    {"pullUp", o.pullUp != 0},
-                    {"backgroundMusic", o.backgroundMusic != 0},
-                    {"externalMode", o.externalMode},
-                    {"binPath", o.binPath}};
-    j["flashSize"] = flashSizeCaption(p.flashSize.sizeIndex);
-    nlohmann::json keys = nlohmann::json::array();
-    for (int k = 0; k < kKeyCount; ++k) {
-        const auto i = static_cast<std::size_t>(k);
-        const char* name = keyFunctionName(p.keys.keyFunction[i]);
-        keys.push_back({{"key", k + 1},
-                        {"function", p.keys.keyFunction[i]},
-                        {"functionName", name ? name : ""},
-                        {"list", p.equation.listOfKey[i]}});
-    }
-    j["keys"] = keys;
-    nlohmann::json library = nlohmann::json::array();
-    for (const CSound& s : p.library) library.push_back(soundJson(s));
-    j["library"] = library;
-    nlohmann::json lists = nlohmann::json::array();
-    for (int n = 0; n < kPlaylistCount; ++n) {
-        const CSoundList& list = p.playlists[static_cast<std::size_t>(n)];
-        if (list.empty()) continue;
-        nlohmann::json entries = nlohmann::json::array();
-        for (const CSound& s : list) entries.push_back(soundJson(s));
-        lists.push_back({{"list", n}, {"label", listNumberText(n)}, {"entries", entries}});
-    }
-    j["playlists"] = lists;
-    nlohmann::json music = nlohmann::json::array();
-    for (const CSound& s : p.backgroundMusic) music.push_back(soundJson(s));
-    j["backgroundMusic"] = music;
-    const MemoryGauge gauge = computeMemoryGauge(p.library, p.flashSize.sizeIndex);
-    j["memory"] = {
-        {"usage", gauge.usageText()}, {"length", gauge.lengthText()}, {"percent", gauge.percent}};
-    return j;
 }
 
 void printSoundRow(std::ostream& out, std::size_t row, const CSound& s) {
@@ -145,28 +88,6 @@ void printProject(std::ostream& out, const Project& p) {
     for (const CSound& s : p.backgroundMusic) printSoundRow(out, row++, s);
 }
 
-nlohmann::json findingsJson(const Project& p, const std::vector<Finding>& findings) {
-    nlohmann::json list = nlohmann::json::array();
-    auto number = [](int n) { return n < 0 ? nlohmann::json() : nlohmann::json(n); };
-    for (const Finding& f : findings) {
-        list.push_back({{"severity", severityName(f.severity)},
-                        {"kind", f.kind},
-                        {"place", f.place},
-                        {"text", f.text},
-                        {"action", f.action},
-                        {"list", number(f.list)},
-                        {"entry", number(f.entry < 0 ? -1 : f.entry + 1)},
-                        {"key", number(f.key)},
-                        {"sound", number(f.sound < 0 ? -1 : f.sound + 1)}});
-    }
-    return {{"version", 1},
-            {"projectFile", p.projectFilePath},
-            {"errors", countOf(findings, Severity::Error)},
-            {"warnings", countOf(findings, Severity::Warning)},
-            {"hints", countOf(findings, Severity::Hint)},
-            {"findings", list}};
-}
-
 }  // namespace
 
 void addProjectCommands(CLI::App& app, Session& session) {
@@ -174,6 +95,7 @@ void addProjectCommands(CLI::App& app, Session& session) {
     static std::string newPath;
     cmdNew->add_option("path", newPath, "The project to create, <dir>/<name>.winproj")->required();
     cmdNew->callback([&session] {
+        if (session.refuseStandardStream({{newPath, "the new project"}})) return;
         const std::string absolute = absolutePath(newPath);
         const std::string parent = folderOf(absolute);
         std::error_code ec;

@@ -66,12 +66,25 @@ void say(Session& session) {
         if (!args.name.empty()) {
             return session.usage("--name names a sound of a project; --to names the file.");
         }
+        std::int64_t ms = 0;
+        const auto speakInto = [&](const std::string& output) -> Done {
+            const Result<std::int64_t> spoken = speakIntoFile(
+                session.console, speechRequest(args.positionals[0]), output, args.sayTreatment);
+            if (!spoken) return spoken.error();
+            ms = spoken.value();
+            return {};
+        };
+        if (isStandardStream(args.to)) {
+            session.writeToStandardOutput("speech.wav", speakInto);
+            if (session.exitCode == kExitOk) {
+                std::cerr << "Wrote the WAV to standard output (" << ms << " ms at " << args.rate
+                          << " Hz).\n";
+            }
+            return;
+        }
         const std::string output = absolutePath(args.to);
-        const Result<std::int64_t> ms = speakIntoFile(
-            session.console, speechRequest(args.positionals[0]), output, args.sayTreatment);
-        if (!ms) return session.refuse(ms.error());
-        std::cout << "Wrote " << output << " (" << ms.value() << " ms at " << args.rate
-                  << " Hz).\n";
+        if (const Done spoken = speakInto(output); !spoken) return session.refuse(spoken.error());
+        std::cout << "Wrote " << output << " (" << ms << " ms at " << args.rate << " Hz).\n";
         return;
     }
     if (args.positionals.size() != 2) {
@@ -148,11 +161,14 @@ void addPromptCommands(CLI::App& app, Session& session) {
         ->add_option("args", args.positionals,
                      "<project> <text>, or only <text> with --to (quote the text)")
         ->expected(0, 2);
-    sayCommand->add_option("--to", args.to, "Write this WAV file instead of adding to a project");
+    sayCommand->add_option("--to", args.to,
+                           "Write this WAV file instead of adding to a project; - writes the "
+                           "WAV to standard output");
     sayCommand->add_option("--voice", args.voice,
                            "Voice: a language (ru, en, en-us), a name or an identifier "
                            "(see --voices); default the first Russian voice");
-    sayCommand->add_option("--rate", args.rate, "Sampling rate in Hz (default 8000)");
+    sayCommand->add_option("--rate", args.rate, "Sampling rate in Hz (default 8000)")
+        ->check(supportedRate());
     sayCommand->add_option("--speed", args.speed, "Words per minute, 80..450 (default 175)")
         ->check(CLI::Range(kMinSpeechWordsPerMinute, kMaxSpeechWordsPerMinute));
     sayCommand->add_option("--pitch", args.pitch, "Pitch 0..100 (default 50)")
@@ -168,7 +184,8 @@ void addPromptCommands(CLI::App& app, Session& session) {
     processCommand->add_option("project", args.project, "Project folder or project file")
         ->required();
     processCommand->add_option("no", args.number, "The sound's number in the library, from 1")
-        ->required();
+        ->required()
+        ->check(numberFromOne());
     addTreatmentOptions(*processCommand, args.processTreatment);
     processCommand->callback([&session] { process(session); });
 }

@@ -67,7 +67,7 @@ void Console::status(const std::string& text) {
         return;
     }
     clearProgress();
-    std::cout << text << '\n';
+    (statusToError_ ? std::cerr : std::cout) << text << '\n';
 }
 
 bool Console::progress(int done, int total) {
@@ -100,7 +100,8 @@ void Session::refuse(const Message& message) {
 }
 
 void Session::usage(const std::string& text) {
-    std::cerr << text << '\n';
+    static const std::string program = "zadaravod-cli: ";
+    std::cerr << (text.rfind(program, 0) == 0 ? "" : program) << text << '\n';
     exitCode = kExitUsage;
 }
 
@@ -157,6 +158,7 @@ bool sameContent(const Project& a, const Project& b) {
 }  // namespace
 
 std::optional<Project> Session::read(const std::string& argument) {
+    if (refuseStandardStream({{argument, "the project"}})) return std::nullopt;
     const std::string file = projectFileNamed(*this, argument);
     if (file.empty()) return std::nullopt;
     return load(*this, file);
@@ -164,6 +166,7 @@ std::optional<Project> Session::read(const std::string& argument) {
 
 void Session::edit(const std::string& argument, const std::function<Done(Project&)>& command,
                    SaveWhen when) {
+    if (refuseStandardStream({{argument, "the project"}})) return;
     const std::string file = projectFileNamed(*this, argument);
     if (file.empty()) return;
     // Held from load to save, so no other writer comes in between.

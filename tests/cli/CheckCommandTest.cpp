@@ -32,6 +32,7 @@ TEST_F(CheckCommand, WarningsPassAndAnErrorFailsWithTheSameFindingsInJson) {
     ASSERT_EQ(r.exitCode, 0) << r.output;
     auto j = nlohmann::json::parse(r.output);
     EXPECT_EQ(j["version"], 1);
+    EXPECT_EQ(j["kind"], "check");
     EXPECT_EQ(j["errors"], 0);
     EXPECT_EQ(j["warnings"], 10);
     EXPECT_EQ(j["findings"][0]["kind"], "key-list-empty");

@@ -99,12 +99,13 @@ TEST(CliConvert, NeedsASupportedRate) {
     TempDir dir;
     test::writePcmWav(dir / "a.wav", 16000, 2, 16, 0.2);
     CliRun r = cli("convert " + q(dir / "a.wav") + " " + q(dir / "o.wav"));
-    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.status, 2);
     EXPECT_NE(r.output.find("4000, 6000, 8000, 10000, 12000, 14000, 16000, 18000, 20000, 22000"),
               std::string::npos)
         << r.output;
     r = cli("convert " + q(dir / "a.wav") + " " + q(dir / "o.wav") + " --rate 11025");
-    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.output.find("11025 is not a rate the chip plays"), std::string::npos) << r.output;
     EXPECT_FALSE(fs::exists(dir / "o.wav"));
     r = cli("convert " + q(dir / "a.wav") + " " + q(dir / "o.wav") + " --rate 12000");
     EXPECT_EQ(r.status, 0) << r.output;

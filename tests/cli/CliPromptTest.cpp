@@ -42,7 +42,7 @@ class CliPrompt : public ::testing::Test {
     nlohmann::json library() {
         const test::CliRun info = runCli("info " + project + " --json");
         EXPECT_EQ(info.status, 0) << info.output;
-        return nlohmann::json::parse(info.output, nullptr, false)["library"];
+        return nlohmann::json::parse(info.output, nullptr, false)["sounds"];
     }
 
     TempDir dir;
@@ -63,9 +63,9 @@ TEST_F(CliPrompt, SayAddsTheSpokenTextOrRefusesWithTheImportsMessages) {
     const nlohmann::json lib = library();
     ASSERT_EQ(lib.size(), 2U);
     EXPECT_EQ(lib[0]["name"], "door open.wav");
-    EXPECT_EQ(lib[0]["sampleRate"], 8000);
+    EXPECT_EQ(lib[0]["rate"], 8000);
     EXPECT_EQ(lib[1]["name"], "shut.wav");
-    EXPECT_EQ(lib[1]["sampleRate"], 16000);
+    EXPECT_EQ(lib[1]["rate"], 16000);
     EXPECT_TRUE(fs::is_regular_file(soundFolder / "shut.wav"));
 
     r = runCli("say " + project + " 'again' --name shut.wav");

@@ -96,10 +96,11 @@ TEST_F(ListCommands, ARefusedAddLeavesTheFileAsItWas) {
     run = cli("list " + projectArg() + " 0 add 4");
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.output.find("No sound 4 in the library"), std::string::npos) << run.output;
+    // A length no silence can have is a usage error.
     run = cli("list " + projectArg() + " 0 add 15ms");
-    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.status, 2);
     run = cli("list " + projectArg() + " 0 add 2560ms");
-    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.status, 2);
     EXPECT_NE(run.output.find("Out of range! (1 - 255)"), std::string::npos) << run.output;
     run = cli("list " + projectArg() + " 0 add 1 --before 90");
     EXPECT_EQ(run.status, 1);
@@ -129,7 +130,8 @@ TEST_F(ListCommands, MoveDeleteClearAndClearLists) {
 
     ASSERT_EQ(cli("list " + projectArg() + " 1 delete 5").status, 0);
     EXPECT_EQ(entries(1), "a.wav,b.wav,c.wav,10ms");
-    EXPECT_EQ(cli("list " + projectArg() + " 1 delete 0").status, 1);
+    EXPECT_EQ(cli("list " + projectArg() + " 1 delete 6").status, 1);
+    EXPECT_EQ(cli("list " + projectArg() + " 1 delete 0").status, 2);
 
     run = cli("list " + projectArg() + " 0 clear");
     ASSERT_EQ(run.status, 0) << run.output;

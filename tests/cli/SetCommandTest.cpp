@@ -34,16 +34,17 @@ TEST_F(SetCommand, SetsEverySettingAndSaves) {
                         "key3.list=0aH", "key24.list=219"});
     ASSERT_EQ(r.exitCode, 0) << r.output;
     const auto j = info();
-    EXPECT_EQ(j["options"]["controlMode"], 1);
-    EXPECT_EQ(j["options"]["audioOutput"], "dac");
-    EXPECT_EQ(j["options"]["busyLevel"], "high");
-    EXPECT_EQ(j["options"]["pullUp"], false);
-    EXPECT_EQ(j["options"]["backgroundMusic"], true);
-    EXPECT_EQ(j["flashSize"], "512K");
+    EXPECT_EQ(j["settings"]["mode"], "three-line");
+    EXPECT_EQ(j["settings"]["output"], "dac");
+    EXPECT_EQ(j["settings"]["busyLevel"], "high");
+    EXPECT_EQ(j["settings"]["pullUp"], false);
+    EXPECT_EQ(j["settings"]["music"], true);
+    EXPECT_EQ(j["settings"]["flashSize"], "512K");
     EXPECT_EQ(j["keys"][0]["function"], 14);
     EXPECT_EQ(j["keys"][23]["function"], 2);
     EXPECT_EQ(j["keys"][6]["function"], 13);
     EXPECT_EQ(j["keys"][2]["list"], 10);
+    EXPECT_EQ(j["keys"][2]["listLabel"], "0aH");
     EXPECT_EQ(j["keys"][23]["list"], 219);
 }
 
@@ -61,7 +62,7 @@ TEST_F(SetCommand, KeyFunctionNamesAsTheyAreTyped) {
 
 TEST_F(SetCommand, BusyLowIsLogicZero) {
     ASSERT_EQ(cli({"set", project, "busy=low"}).exitCode, 0);
-    EXPECT_EQ(info()["options"]["busyLevel"], "low");
+    EXPECT_EQ(info()["settings"]["busyLevel"], "low");
 }
 
 TEST_F(SetCommand, OneBadPairChangesNothingAndIsNamed) {
@@ -78,10 +79,10 @@ TEST_F(SetCommand, OneBadPairChangesNothingAndIsNamed) {
 
 TEST_F(SetCommand, MusicBelongsToOneLineAndThreeLine) {
     ASSERT_EQ(cli({"set", project, "mode=one-line", "music=on"}).exitCode, 0);
-    EXPECT_EQ(info()["options"]["backgroundMusic"], true);
+    EXPECT_EQ(info()["settings"]["music"], true);
     // Another mode clears the flag, as a click in the options dialog does.
     ASSERT_EQ(cli({"set", project, "mode=parallel"}).exitCode, 0);
-    EXPECT_EQ(info()["options"]["backgroundMusic"], false);
+    EXPECT_EQ(info()["settings"]["music"], false);
     const auto r = cli({"set", project, "music=on"});
     EXPECT_EQ(r.exitCode, 2);
     EXPECT_NE(r.output.find("music=on needs mode one-line or three-line"), std::string::npos);

@@ -69,13 +69,16 @@ def make_small_project(bin_folder, work, prefix=()):
     run(p + [cli, "set", project, "mode=key", "key1.list=0", "flash=512K"])
     run(p + [cli, "build", project])
     info = json.loads(run(p + [cli, "info", project, "--json"]))
-    check(info["flashSize"] == "512K", f"info: flash {info['flashSize']}")
-    check(len(info["library"]) == 1, f"info: library {info['library']}")
+    check(info["version"] == 1 and info["kind"] == "project", f"info: {info['version']} {info['kind']}")
+    check(info["settings"]["flashSize"] == "512K", f"info: flash {info['settings']['flashSize']}")
+    check(len(info["sounds"]) == 1, f"info: sounds {info['sounds']}")
     check(len(info["playlists"][0]["entries"]) == 3, f"info: list 0 {info['playlists'][0]}")
     image = project / "demo.winproj.bin"
     check(image.is_file() and image.stat().st_size > 0x1000, f"no image {image}")
     inspected = json.loads(run(p + [cli, "inspect", image, "--json"]))
     check(inspected, "inspect printed nothing")
+    check(inspected["settings"]["flashSize"] == "512K", f"inspect: {inspected['settings']}")
+    check(len(inspected["sounds"]) == 1, f"inspect: sounds {inspected['sounds']}")
     return image
 
 

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdio>
+#include <cstdlib>
 
 #include "support/TempDir.h"
 
@@ -18,6 +19,19 @@ CliRun runCli(const std::string& arguments) {
     while (std::fgets(buffer.data(), buffer.size(), pipe) != nullptr) run.output += buffer.data();
     const int raw = pclose(pipe);
     run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    return run;
+}
+
+CliStreams runCliIn(const std::filesystem::path& folder, const std::string& arguments) {
+    const TempDir streams;
+    const auto out = streams / "stdout", err = streams / "stderr";
+    const std::string command = "cd " + quoted(folder) + " && " + appDir() + "zadaravod-cli " +
+                                arguments + " </dev/null >" + quoted(out) + " 2>" + quoted(err);
+    CliStreams run;
+    const int raw = std::system(command.c_str());
+    run.status = raw != -1 && WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    run.out = readFile(out);
+    run.err = readFile(err);
     return run;
 }
 
