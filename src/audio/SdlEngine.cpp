@@ -116,7 +116,7 @@ struct SdlEngine::Impl {
     bool openTried = false;
     bool subsystemStarted = false;
     SDL_AudioDeviceID device = 0;
-    SDL_AudioSpec spec{};
+    SDL_AudioSpec deviceFormat{};
     std::string error;
 
     /// Guards the voices and the callback's scratch. The device callback
@@ -175,7 +175,7 @@ bool SdlEngine::Impl::ensureOpen() {
         subsystemStarted = false;
         return false;
     }
-    spec = have;
+    deviceFormat = have;
     {
         std::lock_guard lock(mutex);  // the callback cannot run yet: the device is paused
         mix.resize(std::size_t{have.samples} * have.channels);
@@ -218,7 +218,7 @@ bool SdlEngine::Impl::refill(Voice& v) {
 
 bool SdlEngine::Impl::pull(Voice& v, std::size_t frames) {
     const auto srcChannels = static_cast<std::size_t>(v.sample->channels);
-    const auto devChannels = static_cast<std::size_t>(spec.channels);
+    const auto devChannels = static_cast<std::size_t>(deviceFormat.channels);
     std::size_t got = 0;
     while (got < frames) {
         if (v.pendingAt >= v.pending.size()) {
@@ -248,9 +248,9 @@ bool SdlEngine::Impl::pull(Voice& v, std::size_t frames) {
 
 void SdlEngine::Impl::fill(Uint8* out, int len) {
     std::lock_guard lock(mutex);
-    const std::size_t frameBytes = sizeof(std::int16_t) * spec.channels;
+    const std::size_t frameBytes = sizeof(std::int16_t) * deviceFormat.channels;
     const std::size_t frames = static_cast<std::size_t>(std::max(len, 0)) / frameBytes;
-    const std::size_t want = frames * spec.channels;
+    const std::size_t want = frames * deviceFormat.channels;
     if (mix.size() < want) mix.resize(want);
     std::fill_n(mix.begin(), want, 0);
     for (Voice& v : voices) {
@@ -303,7 +303,7 @@ bool SdlEngine::playPaused(int channel, SampleHandle sample) {
     {
         std::lock_guard lock(impl_->deviceMutex);
         if (!impl_->ensureOpen()) return false;
-        rate = impl_->spec.freq;
+        rate = impl_->deviceFormat.freq;
     }
     // Made outside the lock: the resampler's filter and the voice's buffer
     // are allocated here, not on the audio thread.
@@ -365,12 +365,12 @@ void SdlEngine::stopAll() {
 
 int SdlEngine::deviceRate() const {
     std::lock_guard lock(impl_->deviceMutex);
-    return impl_->device != 0 ? impl_->spec.freq : 0;
+    return impl_->device != 0 ? impl_->deviceFormat.freq : 0;
 }
 
 int SdlEngine::deviceChannels() const {
     std::lock_guard lock(impl_->deviceMutex);
-    return impl_->device != 0 ? impl_->spec.channels : 0;
+    return impl_->device != 0 ? impl_->deviceFormat.channels : 0;
 }
 
 }  // namespace zadaravod

@@ -73,10 +73,10 @@ def table(folder, completion):
                                    'printf "%s\\t%s\\n" "$c" "${_zadaravod_cli_commands[$c]}"; done')
     commands = {}
     for line in out.splitlines():
-        name, spec = line.split("\t")
-        words, _, options = spec.partition(" -- ")
-        if spec.startswith("-- "):
-            words, options = "", spec[3:]
+        name, table = line.split("\t")
+        words, _, options = table.partition(" -- ")
+        if table.startswith("-- "):
+            words, options = "", table[3:]
         commands[name] = (words.split(), {o.split(":")[0] for o in options.split()})
     return commands
 
