@@ -176,7 +176,9 @@ Result<std::uint64_t> buildImage(Project& project, const AppPaths& paths, Messen
     }
     const std::unique_ptr<ElementCache> cache = openCache(options, messenger);
     const bool cacheWasUsable = cache && cache->usable();
-    const ElementSource source(plugin, cache.get());
+    FileDigests digests(cacheWasUsable ? cache->digestFolder() : std::filesystem::path(),
+                        project.soundFolder);
+    const ElementSource source(plugin, cache.get(), &digests);
     const unsigned threads =
         options.threads != 0 ? options.threads : std::max(1u, std::thread::hardware_concurrency());
     const auto elements = makeElements(jobs, source, messenger, threads);
@@ -192,6 +194,7 @@ Result<std::uint64_t> buildImage(Project& project, const AppPaths& paths, Messen
             messenger.status(cache->problem() + " The build went on without it.");
         }
         cache->trim();
+        digests.save();  // a memo not written only costs the next build its hashing
     }
 
     const std::vector<std::uint8_t> bytes =

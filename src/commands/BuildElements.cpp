@@ -1,7 +1,5 @@
 #include "commands/BuildElements.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
@@ -9,6 +7,7 @@
 #include <thread>
 
 #include "format/ElementCodec.h"
+#include "io/FileDigests.h"
 
 namespace zadaravod {
 
@@ -25,33 +24,24 @@ bool wellFormed(const std::vector<std::uint8_t>& bytes) {
            header.elementBytes() == bytes.size();
 }
 
-/// What changes when a file is written or replaced; "" when it cannot be
-/// looked at.
-std::string fileState(const std::string& path) {
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) return {};
-    return std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino) + ":" +
-           std::to_string(st.st_size) + ":" + std::to_string(st.st_mtim.tv_sec) + "." +
-           std::to_string(st.st_mtim.tv_nsec) + ":" + std::to_string(st.st_ctim.tv_sec) + "." +
-           std::to_string(st.st_ctim.tv_nsec);
-}
-
 }  // namespace
 
-ElementSource::ElementSource(const ConverterPlugin& plugin, ElementCache* cache)
-    : plugin_(plugin), cache_(cache) {
+ElementSource::ElementSource(const ConverterPlugin& plugin, ElementCache* cache,
+                             FileDigests* digests)
+    : plugin_(plugin), cache_(cache), digests_(digests) {
     if (cache_ != nullptr && cache_->usable()) converter_ = plugin_.identity();
 }
 
 std::optional<ElementCache::Key> ElementSource::keyOf(const std::string& wavPath,
                                                       std::string& state) const {
     if (cache_ == nullptr || !converter_ || !cache_->usable()) return std::nullopt;
-    state = fileState(wavPath);
     Sha256::Digest wav{};
     std::string error;
-    if (state.empty() || !sha256OfFile(wavPath, wav, error, kMaxHashedWavBytes)) {
-        return std::nullopt;  // the converter tells what is wrong with the file
-    }
+    const bool hashed = digests_ != nullptr
+                            ? digests_->digestOf(wavPath, state, wav, error, kMaxHashedWavBytes)
+                            : !(state = fileFingerprint(wavPath)).empty() &&
+                                  sha256OfFile(wavPath, wav, error, kMaxHashedWavBytes);
+    if (!hashed) return std::nullopt;  // the converter tells what is wrong with the file
     Sha256 key;
     key.update(std::span<const std::uint8_t>(converter_->data(), converter_->size()));
     key.update(std::span<const std::uint8_t>(wav.data(), wav.size()));
@@ -76,7 +66,7 @@ ElementConversion ElementSource::elementOf(const ElementJob& job) const {
     ++conversions_;
     // An element of a WAV that changed meanwhile may be of either content:
     // it goes into this image, but is not kept under the old content's key.
-    if (key && made.ok() && wellFormed(made.element) && fileState(job.wavPath) == before) {
+    if (key && made.ok() && wellFormed(made.element) && fileFingerprint(job.wavPath) == before) {
         cache_->store(*key, made.element);
     }
     return made;

@@ -10,6 +10,7 @@
 #include "commands/Result.h"
 #include "commands/UserInterface.h"
 #include "io/ElementCache.h"
+#include "io/FileDigests.h"
 
 namespace zadaravod {
 
@@ -26,8 +27,10 @@ struct ElementJob {
 class ElementSource {
   public:
     /// `cache` may be null or unusable: every element is then converted.
-    /// Both objects must outlive this one.
-    ElementSource(const ConverterPlugin& plugin, ElementCache* cache);
+    /// `digests`, when given, spares the hashing of WAVs that did not change
+    /// since a build before. The objects must outlive this one.
+    ElementSource(const ConverterPlugin& plugin, ElementCache* cache,
+                  FileDigests* digests = nullptr);
 
     /// The element of one job. Safe to call from several threads at once.
     /// A cached entry is used only when its bytes are a well-formed element
@@ -46,6 +49,7 @@ class ElementSource {
 
     const ConverterPlugin& plugin_;
     ElementCache* cache_;
+    FileDigests* digests_;
     std::optional<Sha256::Digest> converter_;
     mutable std::atomic<int> hits_{0};
     mutable std::atomic<int> conversions_{0};

@@ -168,6 +168,7 @@ ElementCache::ElementCache(const ElementCacheOptions& options) : maxBytes_(optio
     entries_ = folder / "elements";
     std::string problem = makePrivateFolder(folder);
     if (problem.empty()) problem = makePrivateFolder(entries_);
+    if (problem.empty()) problem = makePrivateFolder(digestFolder());
     if (!problem.empty()) {
         problem_ = "The element cache cannot be used: " + problem + ".";
         return;

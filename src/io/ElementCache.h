@@ -59,6 +59,10 @@ class ElementCache {
     std::string problem() const;
     /// The folder holding the entries (<folder>/elements).
     const std::filesystem::path& entryFolder() const { return entries_; }
+    /// The folder for the digests of files hashed before (<folder>/digests,
+    /// see FileDigests); made private like the entries' folder when the cache
+    /// opens.
+    std::filesystem::path digestFolder() const { return entries_.parent_path() / "digests"; }
 
     /// The bytes stored under `key`, checked against their checksum, and the
     /// entry marked as just used (its time, which trim() goes by, is brought
