@@ -1,5 +1,7 @@
 #include <CLI/CLI.hpp>
 
+#include <charconv>
+#include <concepts>
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
@@ -30,18 +32,43 @@ std::string entryText(const CSound& s) {
     return std::to_string(s.durationMs / 1000) + " s";
 }
 
+/// Text put together in memory and written at once: a project's listing has
+/// tens of thousands of pieces, which a stream would format one by one.
+class Listing {
+  public:
+    Listing& operator<<(std::string_view text) {
+        text_.append(text);
+        return *this;
+    }
+    Listing& operator<<(char c) {
+        text_.push_back(c);
+        return *this;
+    }
+    template <std::integral N>
+    Listing& operator<<(N n) {
+        char digits[24];
+        const auto end = std::to_chars(digits, digits + sizeof digits, n).ptr;
+        text_.append(digits, end);
+        return *this;
+    }
+    const std::string& text() const { return text_; }
+
+  private:
+    std::string text_;
+};
+
 std::string keyFunctionText(int code) {
     const char* name = keyFunctionName(code);
     return name ? name : "(" + std::to_string(code) + ")";
 }
 
-void printSoundRow(std::ostream& out, std::size_t row, const CSound& s) {
+void printSoundRow(Listing& out, std::size_t row, const CSound& s) {
     out << "  " << format3(row) << "  " << s.name << "  " << s.sampleRate << " Hz  "
         << s.bitsPerSample << " Bit  " << (s.stereo == 1 ? "STEREO" : "MONO") << "  "
         << s.durationMs << " ms\n";
 }
 
-void printProject(std::ostream& out, const Project& p) {
+void printProject(Listing& out, const Project& p) {
     const COptions& o = p.options;
     const char* caption = controlModeCaption(o.controlMode);
     out << "Project file:  " << p.projectFilePath << '\n'
@@ -120,7 +147,10 @@ void addProjectCommands(CLI::App& app, Session& session) {
         if (infoJson) {
             std::cout << projectJson(*project).dump(2) << '\n';
         } else {
-            printProject(std::cout, *project);
+            Listing listing;
+            printProject(listing, *project);
+            std::cout.write(listing.text().data(),
+                            static_cast<std::streamsize>(listing.text().size()));
         }
     });
 

@@ -94,27 +94,21 @@ void CArchive::fail(ArchiveError::Kind kind, const std::string& detail) const {
     throw ArchiveError(kind, fileName_, offset(), detail);
 }
 
-void CArchive::requireStoring(const char* what) const {
-    if (!isStoring()) {
-        fail(ArchiveError::Kind::ReadOnly,
-             std::string("cannot store ") + what + " into an archive opened for loading");
-    }
+void CArchive::refuseStoring(const char* what) const {
+    fail(ArchiveError::Kind::ReadOnly,
+         std::string("cannot store ") + what + " into an archive opened for loading");
 }
 
-void CArchive::requireLoading(const char* what) const {
-    if (!isLoading()) {
-        fail(ArchiveError::Kind::WriteOnly,
-             std::string("cannot load ") + what + " from an archive opened for storing");
-    }
+void CArchive::refuseLoading(const char* what) const {
+    fail(ArchiveError::Kind::WriteOnly,
+         std::string("cannot load ") + what + " from an archive opened for storing");
 }
 
-void CArchive::need(std::uint64_t n, const char* what) const {
-    if (n > bytesLeft()) {
-        fail(ArchiveError::Kind::EndOfFile,
-             std::string("expected ") + what + " (" + std::to_string(n) + " bytes) but only " +
-                 std::to_string(bytesLeft()) +
-                 " bytes are left; the file is truncated or not a project file");
-    }
+void CArchive::refuseShort(std::uint64_t n, const char* what) const {
+    fail(ArchiveError::Kind::EndOfFile,
+         std::string("expected ") + what + " (" + std::to_string(n) + " bytes) but only " +
+             std::to_string(bytesLeft()) +
+             " bytes are left; the file is truncated or not a project file");
 }
 
 void CArchive::writeByte(std::uint8_t v) {
@@ -231,23 +225,27 @@ void CArchive::writeString(std::string_view utf8) {
 
 std::string CArchive::readString() {
     requireLoading("a string");
+    // Up to this many texts of up to this size are remembered.
+    constexpr std::size_t kRememberedTexts = 4096, kRememberedBytes = 1024;
+    const std::uint64_t start = pos_;
     bool wide = false;
     const std::uint64_t n = readStringLength(wide);
-    if (wide) {
-        if (n > bytesLeft() / 2) need(n > UINT64_MAX / 2 ? UINT64_MAX : n * 2, "a text");
-        std::u16string text(static_cast<std::size_t>(n), u'\0');
-        const auto* p = reinterpret_cast<const std::uint8_t*>(in_.data() + pos_);
-        for (auto& c : text) {
-            c = static_cast<char16_t>(le::get16(p));
-            p += 2;
-        }
-        pos_ += 2 * n;
-        return utf16ToUtf8(text);
+    const std::uint64_t bytes = wide ? 2 * n : n;
+    if (wide && n > bytesLeft() / 2) need(n > UINT64_MAX / 2 ? UINT64_MAX : bytes, "a text");
+    need(bytes, "a text");
+    const std::string_view raw(in_.data() + pos_, static_cast<std::size_t>(bytes));
+    // The key holds the length prefix too, so a narrow and a wide text of
+    // the same bytes differ.
+    const std::string_view stored(in_.data() + start,
+                                  static_cast<std::size_t>(pos_ + bytes - start));
+    pos_ += bytes;
+    if (stored.size() > kRememberedBytes) return wide ? utf16leToUtf8(raw) : cp1251ToUtf8(raw);
+    if (const auto known = loadedTexts_.find(stored); known != loadedTexts_.end()) {
+        return known->second;
     }
-    need(n, "a text");
-    std::string_view raw(in_.data() + pos_, static_cast<std::size_t>(n));
-    pos_ += n;
-    return cp1251ToUtf8(raw);
+    std::string text = wide ? utf16leToUtf8(raw) : cp1251ToUtf8(raw);
+    if (loadedTexts_.size() < kRememberedTexts) loadedTexts_.emplace(std::string(stored), text);
+    return text;
 }
 
 void CArchive::writeObject(const CObject* obj) {

@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace zadaravod {
@@ -128,9 +129,19 @@ class CArchive {
     [[noreturn]] void fail(ArchiveError::Kind kind, const std::string& detail) const;
 
   private:
-    void requireStoring(const char* what) const;
-    void requireLoading(const char* what) const;
-    void need(std::uint64_t n, const char* what) const;
+    // Checked on every field read: the test is inline, the message is not.
+    void requireStoring(const char* what) const {
+        if (!isStoring()) refuseStoring(what);
+    }
+    void requireLoading(const char* what) const {
+        if (!isLoading()) refuseLoading(what);
+    }
+    void need(std::uint64_t n, const char* what) const {
+        if (n > bytesLeft()) refuseShort(n, what);
+    }
+    [[noreturn]] void refuseStoring(const char* what) const;
+    [[noreturn]] void refuseLoading(const char* what) const;
+    [[noreturn]] void refuseShort(std::uint64_t n, const char* what) const;
     void writeStringLength(std::uint64_t n);
     std::uint64_t readStringLength(bool& wide);
 
@@ -148,6 +159,17 @@ class CArchive {
     };
     std::vector<LoadEntry> loadTable_;
     std::uint32_t nextIndex_ = 1;
+
+    // Texts already converted, by their stored bytes (length prefix and
+    // all): a project names each sound once in the library and again in
+    // every list entry that plays it.
+    struct TextHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view s) const {
+            return std::hash<std::string_view>{}(s);
+        }
+    };
+    std::unordered_map<std::string, std::string, TextHash, std::equal_to<>> loadedTexts_;
     std::map<const CRuntimeClass*, std::uint16_t> extraSchemas_;
 };
 

@@ -70,6 +70,42 @@ char* putUtf8(char* out, char32_t cp) {
     return out;
 }
 
+/// Bytes of the UTF-8 form of the Windows-1251 byte `c` (0x80 or above).
+std::size_t utf8Size(char c) { return kHigh[static_cast<unsigned char>(c) - 0x80] < 0x800 ? 2 : 3; }
+
+/// The code point at unit i of `n` UTF-16 units read by `unit`, and how many
+/// units it takes (a lone surrogate reads as U+FFFD).
+template <typename Unit>
+char32_t codePointAt(std::size_t i, std::size_t n, const Unit& unit, std::size_t& units) {
+    const char16_t u = unit(i);
+    units = 1;
+    if (u < 0xD800 || u > 0xDFFF) return u;
+    if (u <= 0xDBFF && i + 1 < n) {
+        const char16_t low = unit(i + 1);
+        if (low >= 0xDC00 && low <= 0xDFFF) {
+            units = 2;
+            return 0x10000 + ((static_cast<char32_t>(u) - 0xD800) << 10) +
+                   (static_cast<char32_t>(low) - 0xDC00);
+        }
+    }
+    return 0xFFFD;
+}
+
+/// UTF-8 of `n` UTF-16 units read by `unit`, measured first so that the
+/// text is allocated once at its size.
+template <typename Unit>
+std::string unitsToUtf8(std::size_t n, const Unit& unit) {
+    std::size_t size = 0, units = 1;
+    for (std::size_t i = 0; i < n; i += units) {
+        const char32_t cp = codePointAt(i, n, unit, units);
+        size += cp < 0x80 ? 1 : cp < 0x800 ? 2 : cp < 0x10000 ? 3 : 4;
+    }
+    std::string out(size, '\0');
+    char* end = out.data();
+    for (std::size_t i = 0; i < n; i += units) end = putUtf8(end, codePointAt(i, n, unit, units));
+    return out;
+}
+
 }  // namespace
 
 std::optional<std::string> utf8ToCp1251(std::string_view utf8) {
@@ -92,8 +128,11 @@ std::optional<std::string> utf8ToCp1251(std::string_view utf8) {
 }
 
 std::string cp1251ToUtf8(std::string_view bytes) {
-    // Every byte becomes at most three (the highest code point is U+2122).
-    std::string out(bytes.size() * 3, '\0');
+    // Names and paths are mostly ASCII: then the bytes are the text.
+    std::size_t size = bytes.size();
+    for (char c : bytes) size += static_cast<unsigned char>(c) < 0x80 ? 0 : utf8Size(c) - 1;
+    if (size == bytes.size()) return std::string(bytes);
+    std::string out(size, '\0');
     char* end = out.data();
     for (char c : bytes) {
         const auto b = static_cast<unsigned char>(c);
@@ -102,7 +141,6 @@ std::string cp1251ToUtf8(std::string_view bytes) {
         else
             end = putUtf8(end, kHigh[b - 0x80]);
     }
-    out.resize(static_cast<std::size_t>(end - out.data()));
     return out;
 }
 
@@ -124,26 +162,14 @@ std::u16string utf8ToUtf16(std::string_view utf8) {
 }
 
 std::string utf16ToUtf8(std::u16string_view text) {
-    // A unit becomes at most three bytes; a surrogate pair (two units) four.
-    std::string out(text.size() * 3, '\0');
-    char* end = out.data();
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char16_t u = text[i];
-        if (u < 0x80) {
-            *end++ = static_cast<char>(u);
-        } else if (u >= 0xD800 && u <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-                   text[i + 1] <= 0xDFFF) {
-            end = putUtf8(end, 0x10000 + ((static_cast<char32_t>(u) - 0xD800) << 10) +
-                                   (static_cast<char32_t>(text[i + 1]) - 0xDC00));
-            ++i;
-        } else if (u >= 0xD800 && u <= 0xDFFF) {
-            end = putUtf8(end, 0xFFFD);
-        } else {
-            end = putUtf8(end, u);
-        }
-    }
-    out.resize(static_cast<std::size_t>(end - out.data()));
-    return out;
+    return unitsToUtf8(text.size(), [&](std::size_t i) { return text[i]; });
+}
+
+std::string utf16leToUtf8(std::string_view bytes) {
+    return unitsToUtf8(bytes.size() / 2, [&](std::size_t i) {
+        return static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * i]) |
+                                     static_cast<unsigned char>(bytes[2 * i + 1]) << 8);
+    });
 }
 
 }  // namespace zadaravod

@@ -16,5 +16,8 @@ std::string cp1251ToUtf8(std::string_view bytes);
 std::u16string utf8ToUtf16(std::string_view utf8);
 /// UTF-16 code units to UTF-8 (lone surrogates become U+FFFD).
 std::string utf16ToUtf8(std::u16string_view text);
+/// The same for UTF-16 stored little-endian in `bytes` (an odd last byte is
+/// ignored).
+std::string utf16leToUtf8(std::string_view bytes);
 
 }  // namespace zadaravod

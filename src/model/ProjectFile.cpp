@@ -38,8 +38,8 @@ void copyLoaded(CArchive& ar, const CRuntimeClass* cls, T& target, const char* w
 }
 }  // namespace
 
-ProjectFileContent loadProjectFile(const std::string& bytes, const std::string& fileName) {
-    CArchive ar(fileName, bytes);
+ProjectFileContent loadProjectFile(std::string bytes, const std::string& fileName) {
+    CArchive ar(fileName, std::move(bytes));
     ProjectFileContent content;
     copyLoaded(ar, &CKey::classCKey, content.keys, "the key functions (CKey)");
     copyLoaded(ar, &CEquation::classCEquation, content.equation, "the key playlists (CEquation)");
@@ -139,7 +139,7 @@ bool readProject(const std::string& file, LoadedProject& out, std::string& error
     ProjectFileContent content;
     if (!readWholeFile(file, bytes, error)) return false;
     try {
-        content = loadProjectFile(bytes, file);
+        content = loadProjectFile(std::move(bytes), file);
     } catch (const ArchiveError& e) {
         error = e.what();
         return false;

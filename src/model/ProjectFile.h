@@ -29,7 +29,7 @@ struct ProjectFileContent {
 /// Parses a project file held in memory. Throws ArchiveError on any fault;
 /// `fileName` names the file in the message. Never reads out of bounds and
 /// never allocates more than the bytes present justify.
-ProjectFileContent loadProjectFile(const std::string& bytes, const std::string& fileName);
+ProjectFileContent loadProjectFile(std::string bytes, const std::string& fileName);
 /// Parses a flash-size file; throws ArchiveError.
 CFlashSize loadFlashSizeFile(const std::string& bytes, const std::string& fileName);
 

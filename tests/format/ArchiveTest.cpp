@@ -80,6 +80,29 @@ TEST(ArchiveStrings, CyrillicGoesSingleByteAndOthersWide) {
     EXPECT_EQ(loadString(storedString("日本語 — ok 🎵")), "日本語 — ok 🎵");
 }
 
+TEST(ArchiveStrings, EveryByteAndUnitLoadsToItsCharacter) {
+    // Every Windows-1251 byte, as a stored text, reads back to one character
+    // between two ASCII ones and stores again to the same byte.
+    for (int b = 1; b < 256; ++b) {
+        const Bytes stored = bytesOf({0x03, 'a', b, 'z'});
+        const std::string text = loadString(stored);
+        ASSERT_GE(text.size(), 3u) << b;
+        EXPECT_EQ(text.front(), 'a');
+        EXPECT_EQ(text.back(), 'z');
+        EXPECT_EQ(text.size() == 3, b < 0x80) << b;
+        EXPECT_EQ(storedString(text), stored) << b;
+    }
+    EXPECT_EQ(loadString(bytesOf({0x04, 0xC7, 0x88, 0xB9, 0x98})), "З€№\xC2\x98");
+    // The wide form: a pair of surrogates is one character, a lone one reads
+    // as U+FFFD, whatever follows it.
+    const Bytes pair = bytesOf({0xFF, 0xFE, 0xFF, 0x03, 0x3C, 0xD8, 0xB5, 0xDF, 'x', 0});
+    EXPECT_EQ(loadString(pair), "🎵x");
+    const Bytes lone = bytesOf({0xFF, 0xFE, 0xFF, 0x03, 0x3C, 0xD8, 'x', 0, 0xB5, 0xDF});
+    EXPECT_EQ(loadString(lone), "\xEF\xBF\xBDx\xEF\xBF\xBD");
+    const Bytes highAtEnd = bytesOf({0xFF, 0xFE, 0xFF, 0x01, 0x3C, 0xD8});
+    EXPECT_EQ(loadString(highAtEnd), "\xEF\xBF\xBD");
+}
+
 TEST(ArchiveStrings, WideFormWithLongLengthLoads) {
     Bytes b = bytesOf({0xFF, 0xFE, 0xFF, 0xFF, 0x00, 0x01});  // 256 wide characters
     for (int i = 0; i < 256; ++i) {
