@@ -11,6 +11,7 @@
 #include "commands/UserInterface.h"
 #include "io/AppPaths.h"
 #include "model/Project.h"
+#include "model/ProjectFile.h"
 
 namespace CLI {
 class App;
@@ -127,6 +128,9 @@ class Session {
     /// that only read). Refuses and returns nullopt when it does not load
     /// (a usage error for "-").
     std::optional<Project> read(const std::string& argument);
+    /// The same, for a listing: the playlists' entries go to `visit` as
+    /// they are read and the project's playlists stay empty.
+    std::optional<Project> read(const std::string& argument, const PlaylistEntryVisitor& visit);
     /// Opens the project `argument` names, locked, runs `command` on it and
     /// saves it as `when` says. A failure of `command` is printed and ends
     /// the run with status 1; "-" for the project is a usage error.

@@ -36,6 +36,8 @@ std::string entryText(const CSound& s) {
 /// tens of thousands of pieces, which a stream would format one by one.
 class Listing {
   public:
+    Listing& operator<<(const char* text) { return *this << std::string_view(text); }
+    Listing& operator<<(const std::string& text) { return *this << std::string_view(text); }
     Listing& operator<<(std::string_view text) {
         text_.append(text);
         return *this;
@@ -51,7 +53,12 @@ class Listing {
         text_.append(digits, end);
         return *this;
     }
-    const std::string& text() const { return text_; }
+    /// Room for `bytes` without moving the text (pages not written to cost
+    /// nothing).
+    void reserve(std::size_t bytes) { text_.reserve(bytes); }
+    void writeTo(std::ostream& out) const {
+        out.write(text_.data(), static_cast<std::streamsize>(text_.size()));
+    }
 
   private:
     std::string text_;
@@ -68,7 +75,37 @@ void printSoundRow(Listing& out, std::size_t row, const CSound& s) {
         << s.durationMs << " ms\n";
 }
 
-void printProject(Listing& out, const Project& p) {
+/// The listing of the playlists, made as their entries are read.
+struct PlaylistListing {
+    Listing lines;
+    int used = 0;
+    int current = -1;
+
+    PlaylistListing() { lines.reserve(std::size_t{1} << 20); }
+
+    void add(int list, const CSound& s) {
+        if (list != current) {
+            if (current >= 0) lines << '\n';
+            current = list;
+            ++used;
+            lines << "  " << listNumberText(list) << ":";
+        }
+        lines << ' ';
+        if (s.kind != 0) {
+            lines << std::string_view(s.name);
+        } else {
+            lines << '[' << entryText(s) << ']';
+        }
+    }
+    void finish() {
+        if (current >= 0) lines << '\n';
+    }
+};
+
+/// Writes the listing of `p` to `out`; the playlists' part was made as the
+/// file was read.
+void printProject(std::ostream& stream, const Project& p, const PlaylistListing& playlists) {
+    Listing out;
     const COptions& o = p.options;
     const char* caption = controlModeCaption(o.controlMode);
     out << "Project file:  " << p.projectFilePath << '\n'
@@ -96,23 +133,17 @@ void printProject(Listing& out, const Project& p) {
     std::size_t row = 1;
     for (const CSound& s : p.library) printSoundRow(out, row++, s);
 
-    std::size_t used = 0;
-    for (const auto& list : p.playlists) used += list.empty() ? 0 : 1;
-    out << "\nPlaylists (" << used << " in use):\n";
-    for (int n = 0; n < kPlaylistCount; ++n) {
-        const CSoundList& list = p.playlists[static_cast<std::size_t>(n)];
-        if (list.empty()) continue;
-        out << "  " << listNumberText(n) << ":";
-        for (const CSound& s : list)
-            out << ' ' << (s.kind != 0 ? "" : "[") << entryText(s) << (s.kind != 0 ? "" : "]");
-        out << '\n';
-    }
+    out << "\nPlaylists (" << playlists.used << " in use):\n";
+    out.writeTo(stream);
+    playlists.lines.writeTo(stream);
 
-    out << "\nBackground music:";
-    if (p.backgroundMusic.empty()) out << " none";
-    out << '\n';
+    Listing tail;
+    tail << "\nBackground music:";
+    if (p.backgroundMusic.empty()) tail << " none";
+    tail << '\n';
     row = 1;
-    for (const CSound& s : p.backgroundMusic) printSoundRow(out, row++, s);
+    for (const CSound& s : p.backgroundMusic) printSoundRow(tail, row++, s);
+    tail.writeTo(stream);
 }
 
 }  // namespace
@@ -142,16 +173,19 @@ void addProjectCommands(CLI::App& app, Session& session) {
     cmdInfo->add_option("project", infoProject, "Project folder or project file")->required();
     cmdInfo->add_flag("--json", infoJson, "Print one JSON document");
     cmdInfo->callback([&session] {
-        const std::optional<Project> project = session.read(infoProject);
-        if (!project) return;
         if (infoJson) {
-            std::cout << projectJson(*project).dump(2) << '\n';
-        } else {
-            Listing listing;
-            printProject(listing, *project);
-            std::cout.write(listing.text().data(),
-                            static_cast<std::streamsize>(listing.text().size()));
+            const std::optional<Project> project = session.read(infoProject);
+            if (project) std::cout << projectJson(*project).dump(2) << '\n';
+            return;
         }
+        // The listing is made as the file is read: a large project's 19 000
+        // playlist entries are never kept.
+        PlaylistListing playlists;
+        const std::optional<Project> project = session.read(
+            infoProject, [&playlists](int list, const CSound& s) { playlists.add(list, s); });
+        if (!project) return;
+        playlists.finish();
+        printProject(std::cout, *project, playlists);
     });
 
     auto* cmdCheck = app.add_subcommand(

@@ -132,10 +132,12 @@ std::string projectFileNamed(Session& session, const std::string& argument) {
 }
 
 /// The project with its content read; nullopt (refused) when it does not load.
-std::optional<Project> load(Session& session, const std::string& file) {
+std::optional<Project> load(Session& session, const std::string& file,
+                            const PlaylistEntryVisitor* visit = nullptr) {
     LoadedProject loaded;
     std::string error;
-    if (!readProject(file, loaded, error)) {
+    if (visit != nullptr ? !readProject(file, loaded, error, *visit)
+                         : !readProject(file, loaded, error)) {
         session.refuse(
             Message{"The project could not be opened.\n" + error + "\nThe file was left as it is.",
                     kAppCaption, MessageIcon::Error});
@@ -162,6 +164,14 @@ std::optional<Project> Session::read(const std::string& argument) {
     const std::string file = projectFileNamed(*this, argument);
     if (file.empty()) return std::nullopt;
     return load(*this, file);
+}
+
+std::optional<Project> Session::read(const std::string& argument,
+                                     const PlaylistEntryVisitor& visit) {
+    if (refuseStandardStream({{argument, "the project"}})) return std::nullopt;
+    const std::string file = projectFileNamed(*this, argument);
+    if (file.empty()) return std::nullopt;
+    return load(*this, file, &visit);
 }
 
 void Session::edit(const std::string& argument, const std::function<Done(Project&)>& command,

@@ -86,7 +86,12 @@ CArchive::CArchive(std::string fileName) : mode_(Mode::Store), fileName_(std::mo
 }
 
 CArchive::CArchive(std::string fileName, std::string bytes)
-    : mode_(Mode::Load), fileName_(std::move(fileName)), in_(std::move(bytes)) {
+    : mode_(Mode::Load), fileName_(std::move(fileName)), owned_(std::move(bytes)), in_(owned_) {
+    loadTable_.emplace_back();  // index 0: the null object
+}
+
+CArchive::CArchive(std::string fileName, Borrowed bytes)
+    : mode_(Mode::Load), fileName_(std::move(fileName)), in_(bytes.bytes) {
     loadTable_.emplace_back();  // index 0: the null object
 }
 
@@ -136,28 +141,6 @@ void CArchive::writeRaw(const void* data, std::size_t n) {
     requireStoring("a block");
     const auto* p = static_cast<const std::uint8_t*>(data);
     out_.insert(out_.end(), p, p + n);
-}
-
-std::uint8_t CArchive::readByte() {
-    requireLoading("a byte");
-    need(1, "a byte");
-    return static_cast<std::uint8_t>(in_[pos_++]);
-}
-
-std::uint16_t CArchive::readWord() {
-    requireLoading("a word");
-    need(2, "a 16-bit number");
-    const auto* p = reinterpret_cast<const std::uint8_t*>(in_.data() + pos_);
-    pos_ += 2;
-    return le::get16(p);
-}
-
-std::uint32_t CArchive::readDword() {
-    requireLoading("a number");
-    need(4, "a 32-bit number");
-    const auto* p = reinterpret_cast<const std::uint8_t*>(in_.data() + pos_);
-    pos_ += 4;
-    return le::get32(p);
 }
 
 std::uint64_t CArchive::readQword() {
@@ -224,6 +207,12 @@ void CArchive::writeString(std::string_view utf8) {
 }
 
 std::string CArchive::readString() {
+    std::string text;
+    readString(text);
+    return text;
+}
+
+void CArchive::readString(std::string& text) {
     requireLoading("a string");
     // Up to this many texts of up to this size are remembered.
     constexpr std::size_t kRememberedTexts = 4096, kRememberedBytes = 1024;
@@ -239,13 +228,17 @@ std::string CArchive::readString() {
     const std::string_view stored(in_.data() + start,
                                   static_cast<std::size_t>(pos_ + bytes - start));
     pos_ += bytes;
-    if (stored.size() > kRememberedBytes) return wide ? utf16leToUtf8(raw) : cp1251ToUtf8(raw);
-    if (const auto known = loadedTexts_.find(stored); known != loadedTexts_.end()) {
-        return known->second;
+    const bool remember = stored.size() <= kRememberedBytes;
+    if (remember) {
+        if (const auto known = loadedTexts_.find(stored); known != loadedTexts_.end()) {
+            text.assign(known->second);
+            return;
+        }
     }
-    std::string text = wide ? utf16leToUtf8(raw) : cp1251ToUtf8(raw);
-    if (loadedTexts_.size() < kRememberedTexts) loadedTexts_.emplace(std::string(stored), text);
-    return text;
+    text = wide ? utf16leToUtf8(raw) : cp1251ToUtf8(raw);
+    if (remember && loadedTexts_.size() < kRememberedTexts) {
+        loadedTexts_.emplace(std::string(stored), text);
+    }
 }
 
 void CArchive::writeObject(const CObject* obj) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <map>
 #include <memory>
@@ -9,6 +10,8 @@
 #include <string_view>
 #include <unordered_map>
 #include <vector>
+
+#include "format/ByteOrder.h"
 
 namespace zadaravod {
 
@@ -82,6 +85,14 @@ class CArchive {
     explicit CArchive(std::string fileName);
     /// A loading archive over `bytes`.
     CArchive(std::string fileName, std::string bytes);
+    /// Bytes a loading archive reads without a copy of its own: the caller
+    /// keeps them alive until the archive is gone.
+    struct Borrowed {
+        std::string_view bytes;
+    };
+    CArchive(std::string fileName, Borrowed bytes);
+    CArchive(const CArchive&) = delete;
+    CArchive& operator=(const CArchive&) = delete;
 
     bool isStoring() const { return mode_ == Mode::Store; }
     bool isLoading() const { return mode_ == Mode::Load; }
@@ -100,9 +111,27 @@ class CArchive {
     void writeQword(std::uint64_t v);
     void writeRaw(const void* data, std::size_t n);
 
-    std::uint8_t readByte();
-    std::uint16_t readWord();
-    std::uint32_t readDword();
+    // The reads of numbers are inline: a large project file holds some
+    // 150 000 of them.
+    std::uint8_t readByte() {
+        requireLoading("a byte");
+        need(1, "a byte");
+        return static_cast<std::uint8_t>(in_[pos_++]);
+    }
+    std::uint16_t readWord() {
+        requireLoading("a word");
+        need(2, "a 16-bit number");
+        const auto* p = reinterpret_cast<const std::uint8_t*>(in_.data() + pos_);
+        pos_ += 2;
+        return le::get16(p);
+    }
+    std::uint32_t readDword() {
+        requireLoading("a number");
+        need(4, "a 32-bit number");
+        const auto* p = reinterpret_cast<const std::uint8_t*>(in_.data() + pos_);
+        pos_ += 4;
+        return le::get32(p);
+    }
     std::int32_t readInt32() { return static_cast<std::int32_t>(readDword()); }
     std::uint64_t readQword();
     void readRaw(void* data, std::size_t n);
@@ -112,6 +141,8 @@ class CArchive {
     void writeString(std::string_view utf8);
     /// Loads either string form and returns UTF-8.
     std::string readString();
+    /// The same into `text`, whose memory is reused when it is large enough.
+    void readString(std::string& text);
 
     /// Stores `obj` through the tagged object path (nullptr = the null object).
     void writeObject(const CObject* obj);
@@ -148,7 +179,8 @@ class CArchive {
     Mode mode_;
     std::string fileName_;
     std::vector<std::uint8_t> out_;
-    std::string in_;
+    std::string owned_;    ///< the loaded bytes, when the archive holds them
+    std::string_view in_;  ///< the loaded bytes
     std::uint64_t pos_ = 0;
 
     // Object table. Storing: class/object pointer -> index. Loading: by index.
@@ -165,8 +197,24 @@ class CArchive {
     // every list entry that plays it.
     struct TextHash {
         using is_transparent = void;
+        /// Texts of a project differ at their ends (the folder part of the
+        /// paths is shared, and wide texts end alike in ".wav"): the length
+        /// and the last 32 bytes are enough to spread them; equal hashes are
+        /// told apart by comparing.
         std::size_t operator()(std::string_view s) const {
-            return std::hash<std::string_view>{}(s);
+            std::uint64_t h = s.size() * 0x9E3779B97F4A7C15ull;
+            if (s.size() < 8) {
+                for (char c : s) h = (h ^ static_cast<unsigned char>(c)) * 0x100000001B3ull;
+            } else {
+                // Four words from the end (overlapping in a short text).
+                for (std::size_t back = 8; back <= 32; back += 8) {
+                    std::uint64_t word = 0;
+                    std::memcpy(&word, s.data() + (s.size() >= back ? s.size() - back : 0), 8);
+                    h = (h ^ word) * 0x100000001B3ull;
+                    h ^= h >> 32;
+                }
+            }
+            return static_cast<std::size_t>(h ^ h >> 29);
         }
     };
     std::unordered_map<std::string, std::string, TextHash, std::equal_to<>> loadedTexts_;

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -147,6 +148,68 @@ bool readWholeFile(const fs::path& path, std::string& bytes, std::string& error,
         error = "Cannot read " + path.string() + ": the read failed";
         return false;
     }
+    return true;
+}
+
+FileContent::~FileContent() { release(); }
+
+void FileContent::release() {
+    if (data_ != nullptr) ::munmap(data_, mapped_);
+    data_ = nullptr;
+    start_ = nullptr;
+    size_ = mapped_ = 0;
+}
+
+bool FileContent::read(const fs::path& path, std::string& error, std::uintmax_t maxBytes) {
+    release();
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    struct stat st {};
+    if (fd < 0 || ::fstat(fd, &st) != 0) {
+        error = "Cannot read " + path.string() + ": " + systemReason(errno);
+        if (fd >= 0) ::close(fd);
+        return false;
+    }
+    auto fail = [&](const std::string& why) {
+        ::close(fd);
+        release();
+        error = "Cannot read " + path.string() + ": " + why;
+        return false;
+    };
+    if (S_ISDIR(st.st_mode)) return fail("it is a folder, not a file");
+    if (static_cast<std::uintmax_t>(st.st_size) > maxBytes) {
+        return fail("the file is too large (" + std::to_string(st.st_size) + " bytes)");
+    }
+    const auto size = static_cast<std::size_t>(st.st_size);
+    char* into = nullptr;
+    if (size > 0) {
+        // A large file goes into huge pages where the system offers them
+        // (one fault for 2 MiB instead of 512), a small one into pages put in
+        // place by the mapping itself.
+        constexpr std::size_t kHuge = std::size_t{2} << 20;
+        const bool huge = size >= kHuge / 2;
+        mapped_ = huge ? (size + kHuge - 1) / kHuge * kHuge + kHuge : size;
+        data_ = ::mmap(nullptr, mapped_, PROT_READ | PROT_WRITE,
+                       MAP_PRIVATE | MAP_ANONYMOUS | (huge ? 0 : MAP_POPULATE), -1, 0);
+        if (data_ == MAP_FAILED) {
+            data_ = nullptr;
+            return fail(systemReason(errno));
+        }
+        into = static_cast<char*>(data_);
+        if (huge) {
+            const auto at = reinterpret_cast<std::uintptr_t>(data_);
+            into += (kHuge - at % kHuge) % kHuge;
+            ::madvise(into, mapped_ - static_cast<std::size_t>(into - static_cast<char*>(data_)),
+                      MADV_HUGEPAGE);
+        }
+    }
+    start_ = into;
+    while (size_ < size) {
+        const ssize_t n = ::read(fd, start_ + size_, size - size_);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return fail("the read failed");
+        size_ += static_cast<std::size_t>(n);
+    }
+    ::close(fd);
     return true;
 }
 

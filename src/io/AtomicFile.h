@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <span>
 #include <string>
+#include <string_view>
 
 namespace zadaravod {
 
@@ -36,6 +37,30 @@ void removeStaleTemporaries(const std::filesystem::path& target);
 /// refused instead of being loaded.
 bool readWholeFile(const std::filesystem::path& path, std::string& bytes, std::string& error,
                    std::uintmax_t maxBytes = std::uintmax_t{1} << 31);
+
+/// A whole file read into memory of its own, for a large file read once:
+/// unlike a string's, the memory is not filled with zeros before the read.
+class FileContent {
+  public:
+    FileContent() = default;
+    ~FileContent();
+    FileContent(const FileContent&) = delete;
+    FileContent& operator=(const FileContent&) = delete;
+
+    /// Reads the file at `path`, with the rules and messages of readWholeFile.
+    bool read(const std::filesystem::path& path, std::string& error,
+              std::uintmax_t maxBytes = std::uintmax_t{1} << 31);
+    /// The bytes read (valid while the object lives and is not read again).
+    std::string_view bytes() const { return {start_, size_}; }
+
+  private:
+    void release();
+
+    void* data_ = nullptr;   ///< the mapping
+    char* start_ = nullptr;  ///< the bytes, in the mapping
+    std::size_t size_ = 0;
+    std::size_t mapped_ = 0;
+};
 
 /// A temporary file beside `target` that is renamed over it by commit(), and
 /// removed by the destructor when commit() was never reached. For writers that

@@ -38,14 +38,26 @@ void copyLoaded(CArchive& ar, const CRuntimeClass* cls, T& target, const char* w
 }
 }  // namespace
 
-ProjectFileContent loadProjectFile(std::string bytes, const std::string& fileName) {
-    CArchive ar(fileName, std::move(bytes));
+ProjectFileContent loadProjectFile(std::string_view bytes, const std::string& fileName,
+                                   const PlaylistEntryVisitor* visit) {
+    CArchive ar(fileName, CArchive::Borrowed{bytes});
     ProjectFileContent content;
     copyLoaded(ar, &CKey::classCKey, content.keys, "the key functions (CKey)");
     copyLoaded(ar, &CEquation::classCEquation, content.equation, "the key playlists (CEquation)");
     copyLoaded(ar, &COptions::classCOptions, content.options, "the options (COptions)");
     content.library.Serialize(ar);
-    for (auto& list : content.playlists) list.Serialize(ar);
+    if (visit == nullptr) {
+        for (auto& list : content.playlists) list.Serialize(ar);
+    } else {
+        CSound entry;
+        for (int n = 0; n < kPlaylistCount; ++n) {
+            const std::uint32_t count = ar.readDword();
+            for (std::uint32_t i = 0; i < count; ++i) {
+                entry.Serialize(ar);
+                (*visit)(n, entry);
+            }
+        }
+    }
     content.backgroundMusic.Serialize(ar);
     return content;
 }
@@ -71,43 +83,55 @@ std::string unsafeFileNameReason(const std::string& name) {
 
 namespace {
 
+/// Why entry number `entry` of `listName` cannot be used, or "".
+std::string nameProblem(const CSound& s, int entry, const std::string& listName, bool soundsOnly) {
+    if (soundsOnly && !s.isSound()) return {};
+    const std::string why = unsafeFileNameReason(s.name);
+    if (why.empty()) return {};
+    std::string shown = s.name;
+    for (char& c : shown)
+        if (c == '\0') c = '?';
+    return "entry " + std::to_string(entry) + " of " + listName + " names the file \"" + shown +
+           "\", which is not a plain file name (" + why + ")";
+}
+
 /// "" or the first record of `list` whose name is not a plain file name.
 std::string checkNames(const CSoundList& list, const std::string& listName, bool soundsOnly) {
     int entry = 0;
     for (const CSound& s : list) {
-        ++entry;
-        if (soundsOnly && !s.isSound()) continue;
-        const std::string why = unsafeFileNameReason(s.name);
-        if (!why.empty()) {
-            std::string shown = s.name;
-            for (char& c : shown)
-                if (c == '\0') c = '?';
-            return "entry " + std::to_string(entry) + " of " + listName + " names the file \"" +
-                   shown + "\", which is not a plain file name (" + why + ")";
-        }
+        std::string problem = nameProblem(s, ++entry, listName, soundsOnly);
+        if (!problem.empty()) return problem;
     }
     return {};
+}
+
+std::string listName(int n) { return "list " + listNumberText(n); }
+
+std::string checkLibrary(const ProjectFileContent& content) {
+    if (content.library.count() > static_cast<std::size_t>(kLibraryCapacity)) {
+        return "the sound library holds " + std::to_string(content.library.count()) +
+               " sounds; a flash image has room for " + std::to_string(kLibraryCapacity);
+    }
+    return checkNames(content.library, "the sound library", false);
+}
+
+std::string refusal(const std::string& problem, const std::string& fileName) {
+    if (problem.empty()) return {};
+    return "The project file " + fileName + " cannot be used: " + problem +
+           ". A project like this could make the editor read, write or delete files outside "
+           "its folder.";
 }
 
 }  // namespace
 
 std::string checkProjectContent(const ProjectFileContent& content, const std::string& fileName) {
-    std::string problem;
-    if (content.library.count() > static_cast<std::size_t>(kLibraryCapacity)) {
-        problem = "the sound library holds " + std::to_string(content.library.count()) +
-                  " sounds; a flash image has room for " + std::to_string(kLibraryCapacity);
-    }
-    if (problem.empty()) problem = checkNames(content.library, "the sound library", false);
+    std::string problem = checkLibrary(content);
     for (int n = 0; problem.empty() && n < kPlaylistCount; ++n) {
-        problem = checkNames(content.playlists[static_cast<std::size_t>(n)],
-                             "list " + listNumberText(n), true);
+        problem = checkNames(content.playlists[static_cast<std::size_t>(n)], listName(n), true);
     }
     if (problem.empty())
         problem = checkNames(content.backgroundMusic, "the background music", false);
-    if (problem.empty()) return {};
-    return "The project file " + fileName + " cannot be used: " + problem +
-           ". A project like this could make the editor read, write or delete files outside "
-           "its folder.";
+    return refusal(problem, fileName);
 }
 
 namespace {
@@ -134,19 +158,10 @@ int readFlashSize(const std::string& flashFile, std::string& ignored) {
 
 }  // namespace
 
-bool readProject(const std::string& file, LoadedProject& out, std::string& error) {
-    std::string bytes;
-    ProjectFileContent content;
-    if (!readWholeFile(file, bytes, error)) return false;
-    try {
-        content = loadProjectFile(std::move(bytes), file);
-    } catch (const ArchiveError& e) {
-        error = e.what();
-        return false;
-    }
-    error = checkProjectContent(content, file);
-    if (!error.empty()) return false;
+namespace {
 
+/// The project of `content`, read from `file`, as Open makes it.
+void takeContent(ProjectFileContent& content, const std::string& file, LoadedProject& out) {
     Project& p = out.project;
     p.projectOpen = true;
     p.projectFilePath = file;
@@ -160,6 +175,58 @@ bool readProject(const std::string& file, LoadedProject& out, std::string& error
     p.rebaseLists();
     out.flashIgnored.clear();
     p.flashSize.sizeIndex = readFlashSize(p.flashSizePath(), out.flashIgnored);
+}
+
+}  // namespace
+
+bool readProject(const std::string& file, LoadedProject& out, std::string& error) {
+    FileContent bytes;
+    ProjectFileContent content;
+    if (!bytes.read(file, error)) return false;
+    try {
+        content = loadProjectFile(bytes.bytes(), file);
+    } catch (const ArchiveError& e) {
+        error = e.what();
+        return false;
+    }
+    error = checkProjectContent(content, file);
+    if (!error.empty()) return false;
+    takeContent(content, file, out);
+    return true;
+}
+
+bool readProject(const std::string& file, LoadedProject& out, std::string& error,
+                 const PlaylistEntryVisitor& visit) {
+    FileContent bytes;
+    ProjectFileContent content;
+    if (!bytes.read(file, error)) return false;
+    // The entries are checked as they pass; the first problem is kept and
+    // told in the order checkProjectContent tells them (library first).
+    std::string listProblem;
+    int list = -1, entry = 0;
+    const PlaylistEntryVisitor checked = [&](int n, const CSound& s) {
+        if (!listProblem.empty()) return;
+        entry = n == list ? entry + 1 : 1;
+        list = n;
+        if (s.isSound() && !unsafeFileNameReason(s.name).empty()) {
+            listProblem = nameProblem(s, entry, listName(n), true);
+            return;
+        }
+        visit(n, s);
+    };
+    try {
+        content = loadProjectFile(bytes.bytes(), file, &checked);
+    } catch (const ArchiveError& e) {
+        error = e.what();
+        return false;
+    }
+    std::string problem = checkLibrary(content);
+    if (problem.empty()) problem = listProblem;
+    if (problem.empty())
+        problem = checkNames(content.backgroundMusic, "the background music", false);
+    error = refusal(problem, file);
+    if (!error.empty()) return false;
+    takeContent(content, file, out);
     return true;
 }
 

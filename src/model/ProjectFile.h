@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -26,10 +27,18 @@ struct ProjectFileContent {
     CSoundList backgroundMusic;
 };
 
+/// Sees the playlists' entries of a project file one by one as they are
+/// read, instead of their being kept: the list (0..219) and the entry, as
+/// stored (its path not put into the sound folder). The record is reused
+/// for the next entry.
+using PlaylistEntryVisitor = std::function<void(int list, const CSound& entry)>;
+
 /// Parses a project file held in memory. Throws ArchiveError on any fault;
 /// `fileName` names the file in the message. Never reads out of bounds and
-/// never allocates more than the bytes present justify.
-ProjectFileContent loadProjectFile(std::string bytes, const std::string& fileName);
+/// never allocates more than the bytes present justify. With `visit`, the
+/// playlists' entries go to it and the playlists of the result stay empty.
+ProjectFileContent loadProjectFile(std::string_view bytes, const std::string& fileName,
+                                   const PlaylistEntryVisitor* visit = nullptr);
 /// Parses a flash-size file; throws ArchiveError.
 CFlashSize loadFlashSizeFile(const std::string& bytes, const std::string& fileName);
 
@@ -55,6 +64,14 @@ struct LoadedProject {
 /// `flashIgnored`). Returns false with `error` when the project file does
 /// not load; nothing is written. Locking is the caller's.
 bool readProject(const std::string& file, LoadedProject& out, std::string& error);
+/// readProject for a caller that looks at each playlist entry once, as it is
+/// read (a listing of a large project needs no copy of its 19 000 entries):
+/// `visit` sees every entry that passed the checks, and the playlists of
+/// out.project stay empty. The same checks, in the same order, refuse the
+/// same files with the same messages; what `visit` saw of a refused file is
+/// to be thrown away.
+bool readProject(const std::string& file, LoadedProject& out, std::string& error,
+                 const PlaylistEntryVisitor& visit);
 
 /// Writes the project file atomically; returns an error text or "".
 std::string saveProjectFile(const Project& project);

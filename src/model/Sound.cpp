@@ -38,8 +38,8 @@ void CSound::Serialize(CArchive& ar) {
         ar.writeInt32(infoExtra);
     } else {
         kind = ar.readInt32();
-        filePath = ar.readString();
-        name = ar.readString();
+        ar.readString(filePath);
+        ar.readString(name);
         sampleRate = ar.readInt32();
         bitsPerSample = ar.readInt32();
         stereo = ar.readInt32();

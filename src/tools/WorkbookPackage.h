@@ -2,13 +2,14 @@
 
 #include <cstddef>
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
 
-struct zip;  // libzip's archive handle
-
 namespace zadaravod::workbook {
+
+class PackageEngine;
 
 /// Limits that keep a hostile package from taking the machine's memory.
 inline constexpr std::size_t kMaxPackageBytes = std::size_t{256} << 20;  ///< the .xlsx file
@@ -19,10 +20,12 @@ inline constexpr std::size_t kMaxEntries = 10000;
 /// The zip package of a workbook, held in memory. Reads parts with the limits
 /// above and writes a new package in which every part that was not replaced
 /// keeps its stored (compressed) bytes. Errors are texts that name the file
-/// and the part; nothing throws.
+/// and the part; nothing throws. The zip work is done by the module
+/// libzadaravod_zip.so, opened by the first open(); when it cannot be
+/// loaded, open() fails saying so.
 class Package {
   public:
-    Package() = default;
+    Package();
     ~Package();
     Package(const Package&) = delete;
     Package& operator=(const Package&) = delete;
@@ -34,7 +37,7 @@ class Package {
     /// package part names do).
     bool has(const std::string& name) const;
     /// The stored names of all parts.
-    const std::vector<std::string>& names() const { return names_; }
+    const std::vector<std::string>& names() const;
 
     /// Unpacks one part. Fails for a missing, encrypted, corrupt or oversized
     /// part, or when the parts read so far would pass kMaxReadBytes.
@@ -48,13 +51,8 @@ class Package {
     const std::string& displayName() const { return displayName_; }
 
   private:
-    long long locate(const std::string& name) const;
-
-    std::string bytes_;
+    std::unique_ptr<PackageEngine> engine_;  ///< null until a package opened
     std::string displayName_;
-    ::zip* archive_ = nullptr;  ///< reads bytes_
-    std::vector<std::string> names_;
-    std::size_t bytesRead_ = 0;
 };
 
 }  // namespace zadaravod::workbook

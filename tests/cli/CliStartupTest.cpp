@@ -1,6 +1,6 @@
 // zadaravod-cli loads the outside audio libraries only for commands that
-// decode or play sound: the dynamic loader's own account (LD_DEBUG=files)
-// of what a run opened.
+// decode or play sound, and libzip only for the workbook commands: the
+// dynamic loader's own account (LD_DEBUG=files) of what a run opened.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -12,8 +12,9 @@
 namespace zadaravod {
 namespace {
 
-const char* const kAudioLibraries[] = {"libavcodec", "libavformat", "libswresample", "libavutil",
-                                       "libSDL2",    "libespeak",   "libebur128"};
+const char* const kAudioLibraries[] = {"libavcodec", "libavformat", "libswresample",
+                                       "libavutil",  "libSDL2",     "libespeak",
+                                       "libebur128", "libzip",      "libcrypto"};
 
 /// zadaravod-cli `arguments` with the loader telling every library it opens.
 test::CliRun runTracingLibraries(const std::string& arguments) {
@@ -23,7 +24,7 @@ test::CliRun runTracingLibraries(const std::string& arguments) {
     return run;
 }
 
-TEST(CliStartup, CommandsWithoutSoundLoadNoAudioLibrary) {
+TEST(CliStartup, CommandsWithoutSoundOrWorkbookLoadNoOutsideLibrary) {
     test::TempDir dir;
     Project p = test::makeProject(dir, 2, 300);
     ASSERT_EQ(saveProjectFiles(p), "");
@@ -50,6 +51,17 @@ TEST(CliStartup, DecodingACompressedFileLoadsTheDecoderModule) {
     EXPECT_NE(run.output.find("libzadaravod_ffmpeg.so"), std::string::npos) << run.output;
     EXPECT_NE(run.output.find("libavformat"), std::string::npos);
     EXPECT_NE(run.output.find("The file is skipped: "), std::string::npos);
+}
+
+// And an export loads the workbook module, which brings libzip.
+TEST(CliStartup, ExportLoadsTheWorkbookModule) {
+    test::TempDir dir;
+    Project p = test::makeProject(dir, 2, 300);
+    ASSERT_EQ(saveProjectFiles(p), "");
+    const test::CliRun run = runTracingLibraries("export " + test::quoted(p.projectFilePath));
+    ASSERT_EQ(run.status, 0) << run.output;
+    EXPECT_NE(run.output.find("libzadaravod_zip.so"), std::string::npos);
+    EXPECT_NE(run.output.find("libzip"), std::string::npos);
 }
 
 }  // namespace
