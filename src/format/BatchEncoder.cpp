@@ -31,7 +31,7 @@ namespace detail {
 void BatchState::reset(std::size_t lane, std::int32_t initialStepIndex) {
     for (std::int32_t* row : {s1, s2, a1, a2, stepIndex}) row[lane] = 0;
     for (int i = 0; i < 3; ++i) b[i][lane] = dLow[i][lane] = dHigh[i][lane] = dSign[i][lane] = 0;
-    for (int j = 0; j < 8; ++j) w[j][lane] = h[j][lane] = hSign[j][lane] = 0;
+    for (int j = 0; j < 8; ++j) w[j][lane] = h[j][lane] = 0;
     stepIndex[lane] = initialStepIndex;
 }
 
@@ -141,7 +141,6 @@ void packLane(BatchState& s, std::size_t l, const EncoderStateV2& e) {
     for (std::size_t j = 0; j < 8; ++j) {
         s.w[j][l] = pairOf(e.w[j], e.w[j + 8]);
         s.h[j][l] = pairOf(e.h[j], e.h[j + 8]);
-        s.hSign[j][l] = pairOf(signOf(e.h[j]), signOf(e.h[j + 8]));
     }
 }
 

@@ -34,7 +34,6 @@ struct BatchState {
     alignas(64) std::int32_t dSign[3][kMaxBatchLanes];  ///< sign(d) pairs
     alignas(64) std::int32_t w[8][kMaxBatchLanes];      ///< long weights, pairs
     alignas(64) std::int32_t h[8][kMaxBatchLanes];      ///< long history, pairs
-    alignas(64) std::int32_t hSign[8][kMaxBatchLanes];  ///< sign(h) pairs
 
     /// Sets lane `lane` to the state at the start of an element.
     void reset(std::size_t lane, std::int32_t initialStepIndex);
