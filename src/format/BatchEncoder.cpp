@@ -22,7 +22,6 @@
 #include "format/BatchKernel.h"
 #include "format/ElementCodec.h"
 #include "format/ElementCodecDetail.h"
-#include "format/EncoderStateV2.h"
 
 namespace zadaravod::element {
 
@@ -30,18 +29,18 @@ namespace detail {
 
 void BatchState::reset(std::size_t lane, std::int32_t initialStepIndex) {
     for (std::int32_t* row : {s1, s2, a1, a2, stepIndex}) row[lane] = 0;
-    for (int i = 0; i < 3; ++i) b[i][lane] = dLow[i][lane] = dHigh[i][lane] = dSign[i][lane] = 0;
+    for (int i = 0; i < 3; ++i) b[i][lane] = dLow[i][lane] = dHigh[i][lane] = 0;
     for (int j = 0; j < 8; ++j) w[j][lane] = h[j][lane] = 0;
     stepIndex[lane] = initialStepIndex;
 }
 
-void BatchState::copyLane(const BatchState& other, std::size_t lane) {
+void BatchState::copyLane(const BatchState& other, std::size_t from, std::size_t to) {
     // Every member is a row (or rows) of kMaxBatchLanes values.
     static_assert(sizeof(BatchState) % (sizeof(std::int32_t) * kMaxBatchLanes) == 0);
     constexpr std::size_t rows = sizeof(BatchState) / (sizeof(std::int32_t) * kMaxBatchLanes);
-    auto* to = reinterpret_cast<std::int32_t(*)[kMaxBatchLanes]>(this);
-    const auto* from = reinterpret_cast<const std::int32_t(*)[kMaxBatchLanes]>(&other);
-    for (std::size_t r = 0; r < rows; ++r) to[r][lane] = from[r][lane];
+    auto* rowsTo = reinterpret_cast<std::int32_t(*)[kMaxBatchLanes]>(this);
+    const auto* rowsFrom = reinterpret_cast<const std::int32_t(*)[kMaxBatchLanes]>(&other);
+    for (std::size_t r = 0; r < rows; ++r) rowsTo[r][to] = rowsFrom[r][from];
 }
 
 const BatchTables& batchTables() {
@@ -94,56 +93,6 @@ struct Lane {
     std::size_t blocks = 0;  ///< 0: the lane is idle
 };
 
-std::int32_t pairOf(std::int32_t low, std::int32_t high) {
-    return static_cast<std::int32_t>((static_cast<std::uint32_t>(low) & 0xFFFFu) |
-                                     (static_cast<std::uint32_t>(high) << 16));
-}
-std::int32_t lowOf(std::int32_t pair) { return static_cast<std::int16_t>(pair & 0xFFFF); }
-std::int32_t highOf(std::int32_t pair) { return pair >> 16; }
-
-/// Lane `l` of `s` as the one-element encoder's state.
-EncoderStateV2 unpackLane(const BatchState& s, std::size_t l) {
-    EncoderStateV2 e;
-    e.s1 = s.s1[l];
-    e.s2 = s.s2[l];
-    e.a1 = s.a1[l];
-    e.a2 = s.a2[l];
-    e.stepIndex = s.stepIndex[l];
-    for (std::size_t i = 0; i < 3; ++i) {
-        e.b[i] = lowOf(s.b[i][l]);
-        e.b[i + 3] = highOf(s.b[i][l]);
-        e.d[i] = lowOf(s.dHigh[i][l]) * 32768 + lowOf(s.dLow[i][l]);
-        e.d[i + 3] = highOf(s.dHigh[i][l]) * 32768 + highOf(s.dLow[i][l]);
-    }
-    for (std::size_t j = 0; j < 8; ++j) {
-        e.w[j] = static_cast<std::int16_t>(lowOf(s.w[j][l]));
-        e.w[j + 8] = static_cast<std::int16_t>(highOf(s.w[j][l]));
-        e.h[j] = static_cast<std::int16_t>(lowOf(s.h[j][l]));
-        e.h[j + 8] = static_cast<std::int16_t>(highOf(s.h[j][l]));
-    }
-    return e;
-}
-
-/// Sets lane `l` of `s` to the one-element encoder's state `e`.
-void packLane(BatchState& s, std::size_t l, const EncoderStateV2& e) {
-    s.s1[l] = e.s1;
-    s.s2[l] = e.s2;
-    s.a1[l] = e.a1;
-    s.a2[l] = e.a2;
-    s.stepIndex[l] = e.stepIndex;
-    for (std::size_t i = 0; i < 3; ++i) {
-        const std::int32_t d0 = e.d[i], d3 = e.d[i + 3];
-        s.b[i][l] = pairOf(e.b[i], e.b[i + 3]);
-        s.dLow[i][l] = pairOf(d0 & 0x7FFF, d3 & 0x7FFF);
-        s.dHigh[i][l] = pairOf(d0 >> 15, d3 >> 15);
-        s.dSign[i][l] = pairOf(signOf(d0), signOf(d3));
-    }
-    for (std::size_t j = 0; j < 8; ++j) {
-        s.w[j][l] = pairOf(e.w[j], e.w[j + 8]);
-        s.h[j][l] = pairOf(e.h[j], e.h[j + 8]);
-    }
-}
-
 std::int64_t squaredError(std::int32_t high, std::int32_t low) {
     return std::int64_t{high} * 65536 + low;
 }
@@ -153,7 +102,9 @@ struct Work {
     BatchState state;
     BatchBlock block;
     BatchPass greedy;
-    std::uint8_t codes[kMaxBatchLanes][kBlockCodes];
+    BatchState trialFrom;
+    BatchTrial trial;
+    BatchPass trialOut;
     StepFloor floors[kMaxBatchLanes];
 };
 
@@ -161,48 +112,115 @@ void loadLane(BatchBlock& block, std::size_t lane, std::span<const std::int16_t>
               std::size_t b) {
     const std::size_t start = b * kSamplesPerBlock;
     const std::size_t n = std::min(kSamplesPerBlock, samples.size() - start);
-    for (std::size_t t = 0; t < kBlockCodes; ++t)
-        block.x[t][lane] = samples[start + std::min(t, n - 1)];
+    const std::int16_t* x = samples.data() + start;
+    for (std::size_t t = 0; t < n; ++t) block.x[t][lane] = x[t];
+    for (std::size_t t = n; t < kBlockCodes; ++t) block.x[t][lane] = x[n - 1];
 }
 
+/// Writes block `b` of lane `lane`: its floor and codes[.][lane].
 void writeBlock(std::vector<std::uint8_t>& out, std::size_t b, StepFloor floor,
-                const std::uint8_t* codes) {
+                const std::int32_t (*codes)[kMaxBatchLanes], std::size_t lane) {
     std::uint8_t* blk = out.data() + kHeaderBytes + b * kBlockBytes;
-    putBits(blk, kBlockBytes, 0, floor.value != 0 ? floor.position : 0, 6);
-    putBits(blk, kBlockBytes, 6, floor.value, 5);
-    for (std::size_t i = 0; i < kCodesPerBlockV2; ++i)
-        putBits(blk, kBlockBytes, 11 + 5 * i, codes[i], 5);
+    // 6 + 5 + 65 x 5 bits = 336 bits: the 42 bytes exactly, filled in order.
+    std::uint64_t bits = (floor.value != 0 ? floor.position : 0u) | (floor.value << 6u);
+    unsigned used = 11;
+    for (std::size_t i = 0; i < kCodesPerBlockV2; ++i) {
+        bits |= static_cast<std::uint64_t>(codes[i][lane] & 0x1F) << used;
+        used += 5;
+        if (used >= 40) {  // five whole bytes ready
+            for (int k = 0; k < 5; ++k, bits >>= 8) *blk++ = static_cast<std::uint8_t>(bits);
+            used -= 40;
+        }
+    }
+    for (; used > 0; used = used > 8 ? used - 8 : 0, bits >>= 8)
+        *blk++ = static_cast<std::uint8_t>(bits);
 }
+
+/// One floor FloorSearch tries for a lane: the `order`-th of its floors.
+struct FloorJob {
+    std::size_t lane;
+    int order;
+    std::uint8_t value;
+    std::uint8_t position;
+};
 
 /// Codes block `lanes[l].block` of every busy lane from w.state, leaving
-/// w.state at the blocks' end and each lane's codes and floor in w.
+/// w.state at the blocks' end, each lane's codes in w.greedy.codes and its
+/// floor in w.floors.
 void codeBlocks(const BatchKernel& kernel, Work& w, const Lane* lanes, std::size_t count) {
+    const BatchTables& tables = batchTables();
     BatchPass& g = w.greedy;
-    kernel.pass(batchTables(), w.state, w.block, g);
+    kernel.pass(tables, w.state, w.block, g);
+    FloorJob jobs[kMaxBatchLanes * 5];
+    std::size_t jobCount = 0;
+    std::int64_t total[kMaxBatchLanes], before[kMaxBatchLanes], best[kMaxBatchLanes];
+    int bestOrder[kMaxBatchLanes];
     for (std::size_t l = 0; l < count; ++l) {
         w.floors[l] = {};
-        for (std::size_t t = 0; t < kBlockCodes; ++t)
-            w.codes[l][t] = static_cast<std::uint8_t>(g.codes[t][l]);
         if (lanes[l].blocks == 0) continue;
         // FloorSearch's test: a worst error beyond twice the RMS error plus 8.
-        const std::int64_t total = squaredError(g.errorHigh[l], g.errorLow[l]);
+        total[l] = best[l] = squaredError(g.errorHigh[l], g.errorLow[l]);
+        bestOrder[l] = 5;
         const std::int64_t excess = std::int64_t{g.worst[l]} - 8;
         if (excess <= 0 ||
-            excess * excess * static_cast<std::int64_t>(kCodesPerBlockV2) <= 4 * total)
+            excess * excess * static_cast<std::int64_t>(kCodesPerBlockV2) <= 4 * total[l])
             continue;
         const auto worstAt = static_cast<std::size_t>(g.worstAt[l]);
         const bool atWorst = worstAt <= kLastFloorPosition;
-        const EncoderStateV2 from = unpackLane(atWorst ? g.atWorst : g.at63, l);
-        const std::int64_t before = atWorst
-                                        ? squaredError(g.errorHighAtWorst[l], g.errorLowAtWorst[l])
-                                        : squaredError(g.errorHighAt63[l], g.errorLowAt63[l]);
-        std::int16_t x[kBlockCodes];
-        for (std::size_t t = 0; t < kBlockCodes; ++t)
-            x[t] = static_cast<std::int16_t>(w.block.x[t][l]);
-        EncoderStateV2 end;
-        w.floors[l] = searchFloor(x, from, atWorst ? worstAt : kLastFloorPosition, before, total,
-                                  w.codes[l], end);
-        if (w.floors[l].value != 0) packLane(g.end, l, end);
+        before[l] = atWorst ? squaredError(g.errorHighAtWorst[l], g.errorLowAtWorst[l])
+                            : squaredError(g.errorHighAt63[l], g.errorLowAt63[l]);
+        const std::int32_t residual = atWorst ? g.residualAtWorst[l] : g.residualAt63[l];
+        int fit = 0;  // the smallest step index whose top level reaches the residual
+        while (fit < kStepCount - 1 &&
+               ((kLevelsV2[15] * kStepTable[static_cast<std::size_t>(fit)]) >> 3) < residual)
+            ++fit;
+        int last = -1;
+        for (int k = -2; k <= 2; ++k) {
+            const int value = std::clamp(fit / 2 + k, 1, 31);
+            if (value == last) continue;  // clamped onto the one just tried
+            last = value;
+            jobs[jobCount++] = {l, k + 2, static_cast<std::uint8_t>(value),
+                                static_cast<std::uint8_t>(atWorst ? worstAt : kLastFloorPosition)};
+        }
+    }
+    // Trials of like lengths side by side. Each runs to the block's end
+    // unless its cost reaches the greedy coding's; of the trials that beat
+    // it, the least cost wins, the earliest in FloorSearch's order on ties.
+    std::stable_sort(jobs, jobs + jobCount,
+                     [](const FloorJob& a, const FloorJob& b) { return a.position < b.position; });
+    for (std::size_t first = 0; first < jobCount; first += kMaxBatchLanes) {
+        const std::size_t n = std::min(kMaxBatchLanes, jobCount - first);
+        for (std::size_t j = 0; j < kMaxBatchLanes; ++j) {
+            w.trial.length[j] = w.trial.floorIndex[j] = w.trial.limitHigh[j] = 0;
+            if (j >= n) continue;
+            const FloorJob& job = jobs[first + j];
+            const std::size_t at = job.position;
+            w.trialFrom.copyLane(
+                static_cast<std::int32_t>(at) == g.worstAt[job.lane] ? g.atWorst : g.at63, job.lane,
+                j);
+            // Beyond its length a lane's samples are not used.
+            for (std::size_t u = 0; at + u < kBlockCodes; ++u)
+                w.trial.x[u][j] = w.block.x[at + u][job.lane];
+            w.trial.length[j] = static_cast<std::int32_t>(kBlockCodes - at);
+            w.trial.floorIndex[j] = 2 * job.value;
+            w.trial.limitHigh[j] =
+                static_cast<std::int32_t>((total[job.lane] - before[job.lane]) >> 16);
+        }
+        kernel.trial(tables, w.trialFrom, w.trial, w.trialOut);
+        for (std::size_t j = 0; j < n; ++j) {
+            const FloorJob& job = jobs[first + j];
+            const std::size_t l = job.lane;
+            const std::int64_t cost =
+                before[l] + squaredError(w.trialOut.errorHigh[j], w.trialOut.errorLow[j]);
+            if (cost >= total[l] || cost > best[l] || (cost == best[l] && job.order > bestOrder[l]))
+                continue;
+            best[l] = cost;
+            bestOrder[l] = job.order;
+            w.floors[l] = {job.position, job.value};
+            for (std::size_t t = job.position; t < kBlockCodes; ++t)
+                g.codes[t][l] = w.trialOut.codes[t - job.position][j];
+            g.end.copyLane(w.trialOut.end, j, l);
+        }
     }
     w.state = g.end;
 }
@@ -262,7 +280,7 @@ std::vector<std::vector<std::uint8_t>> encodeElements(
         for (std::size_t l = 0; l < kernel.lanes; ++l) {
             Lane& lane = lanes[l];
             if (lane.blocks == 0) continue;
-            writeBlock(out[lane.sound], lane.block, work->floors[l], work->codes[l]);
+            writeBlock(out[lane.sound], lane.block, work->floors[l], work->greedy.codes, l);
             if (++lane.block == lane.blocks) {
                 finishChecksum(out[lane.sound]);
                 refill(l);

@@ -17,7 +17,7 @@
 namespace zadaravod::element::detail {
 
 /// The most lanes any kernel runs; arrays below are sized for it.
-inline constexpr std::size_t kMaxBatchLanes = 32;
+inline constexpr std::size_t kMaxBatchLanes = 16;
 inline constexpr std::size_t kBlockCodes = 65;
 
 /// The state of every lane, struct-of-arrays. Pairs (x_i, x_{i+3}) of the
@@ -31,19 +31,28 @@ struct BatchState {
     alignas(64) std::int32_t b[3][kMaxBatchLanes];      ///< zero coefficients, pairs
     alignas(64) std::int32_t dLow[3][kMaxBatchLanes];   ///< dl pairs
     alignas(64) std::int32_t dHigh[3][kMaxBatchLanes];  ///< dh pairs
-    alignas(64) std::int32_t dSign[3][kMaxBatchLanes];  ///< sign(d) pairs
     alignas(64) std::int32_t w[8][kMaxBatchLanes];      ///< long weights, pairs
     alignas(64) std::int32_t h[8][kMaxBatchLanes];      ///< long history, pairs
 
     /// Sets lane `lane` to the state at the start of an element.
     void reset(std::size_t lane, std::int32_t initialStepIndex);
-    /// Copies lane `lane` of `other` into this state.
-    void copyLane(const BatchState& other, std::size_t lane);
+    /// Copies lane `from` of `other` into lane `to` of this state.
+    void copyLane(const BatchState& other, std::size_t from, std::size_t to);
 };
 
 /// One block's samples of every lane.
 struct BatchBlock {
     alignas(64) std::int32_t x[kBlockCodes][kMaxBatchLanes];
+};
+
+/// The floor trials of one pass: per lane, the samples from the floor's
+/// position on, how many there are, the floor, and when to give up.
+struct BatchTrial {
+    alignas(64) std::int32_t x[kBlockCodes][kMaxBatchLanes];
+    alignas(64) std::int32_t length[kMaxBatchLanes];      ///< codes to make; 0: idle lane
+    alignas(64) std::int32_t floorIndex[kMaxBatchLanes];  ///< 2 x the floor value
+    /// A lane may stop once its squared error's high part exceeds this.
+    alignas(64) std::int32_t limitHigh[kMaxBatchLanes];
 };
 
 /// What the greedy pass over a block gives per lane.
@@ -80,8 +89,14 @@ const BatchTables& batchTables();
 using BatchPassFunction = void (*)(const BatchTables& tables, const BatchState& from,
                                    const BatchBlock& block, BatchPass& out);
 
+/// Floor trials from `from` (codes, squared errors and end states of `out`;
+/// a lane that stopped at its limit has a partial error and no end state).
+using BatchTrialFunction = void (*)(const BatchTables& tables, const BatchState& from,
+                                    const BatchTrial& trial, BatchPass& out);
+
 struct BatchKernel {
     BatchPassFunction pass = nullptr;  ///< null: not built for this processor family
+    BatchTrialFunction trial = nullptr;
     std::size_t lanes = 0;
 };
 

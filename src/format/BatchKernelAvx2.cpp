@@ -61,7 +61,7 @@ struct Table64 {
 
 }  // namespace
 
-BatchKernel batchKernelAvx2() { return {&pass, kLanes * kGroups}; }
+BatchKernel batchKernelAvx2() { return {&pass, &trial, kLanes * kGroups}; }
 
 }  // namespace zadaravod::element::detail
 

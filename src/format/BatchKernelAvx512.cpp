@@ -69,7 +69,7 @@ struct Table64 {
 
 }  // namespace
 
-BatchKernel batchKernelAvx512() { return {&pass, kLanes * kGroups}; }
+BatchKernel batchKernelAvx512() { return {&pass, &trial, kLanes * kGroups}; }
 
 }  // namespace zadaravod::element::detail
 

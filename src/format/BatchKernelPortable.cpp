@@ -67,6 +67,6 @@ inline bool anyTrue(V mask) {
 
 }  // namespace
 
-BatchKernel batchKernelPortable() { return {&pass, kLanes * kGroups}; }
+BatchKernel batchKernelPortable() { return {&pass, &trial, kLanes * kGroups}; }
 
 }  // namespace zadaravod::element::detail

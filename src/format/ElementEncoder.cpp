@@ -228,71 +228,6 @@ class LevelChooserV2 {
     std::array<Row, kStepCount> levels_{};
 };
 
-constexpr std::size_t kLastFloorPosition = 63;
-
-/// The squared error of the block's codes from the floor's position on with
-/// floor `f`, starting from `from`; stops early once it reaches `limit`. The
-/// codes go to `codes` (from the floor's position on), the end state to `end`.
-std::int64_t tryFloor(const LevelChooserV2& levels, const std::int16_t* x,
-                      const detail::EncoderStateV2& from, detail::StepFloor f, std::int64_t limit,
-                      std::uint8_t* codes, detail::EncoderStateV2& end) {
-    detail::EncoderStateV2 st = from;
-    std::int64_t cost = 0;
-    for (std::size_t i = f.position; i < kCodesPerBlockV2 && cost < limit; ++i) {
-        f.raise(i, st.stepIndex);
-        const std::int32_t prediction = st.predict();
-        const LevelChooserV2::Choice c = levels.choose(x[i] - prediction, st.stepIndex);
-        codes[i] = c.code;
-        const std::int32_t r =
-            detail::clamp16(static_cast<std::int64_t>(prediction) + c.difference);
-        st.applyChosen(c.code, c.difference, r);
-        const std::int64_t e = x[i] - r;
-        cost += e * e;
-    }
-    end = st;
-    return cost;
-}
-
-/// The floors tried at code `at` of a block whose greedy coding cost `total`
-/// (`costBefore` of it before `at`, where the state was `from`): the floors
-/// around the one that fits the residual there, `spread` on each side. When
-/// one beats the greedy coding, returns it with its codes from `at` on in
-/// `codes` and its end state in `end`; otherwise returns no floor and leaves
-/// both as they were.
-detail::StepFloor floorTrials(const LevelChooserV2& levels, int spread, const std::int16_t* x,
-                              const detail::EncoderStateV2& from, std::size_t at,
-                              std::int64_t costBefore, std::int64_t total, std::uint8_t* codes,
-                              detail::EncoderStateV2& end) {
-    const std::int32_t residual = std::abs(x[at] - from.predict());
-    int fit = 0;  // the smallest step index whose top level reaches the residual
-    while (fit < kStepCount - 1 &&
-           ((kLevelsV2[15] * kStepTable[static_cast<std::size_t>(fit)]) >> 3) < residual)
-        ++fit;
-    detail::StepFloor chosen;
-    std::int64_t best = total;
-    int tried = -1;
-    std::array<std::uint8_t, kCodesPerBlockV2> trialCodes{};
-    detail::EncoderStateV2 trialEnd;
-    for (int k = -spread; k <= spread; ++k) {
-        detail::StepFloor f;
-        f.position = static_cast<std::uint8_t>(at);
-        f.value = static_cast<std::uint8_t>(std::clamp(fit / 2 + k, 1, 31));
-        if (f.value == tried) continue;  // clamped onto the one just tried
-        tried = f.value;
-        // A trial that reaches the best cost so far stops there; one that
-        // beats it ran to the block's end and keeps its codes.
-        const std::int64_t cost = costBefore + tryFloor(levels, x, from, f, best - costBefore,
-                                                        trialCodes.data(), trialEnd);
-        if (cost < best) {
-            best = cost;
-            chosen = f;
-            end = trialEnd;
-            std::copy(trialCodes.begin() + static_cast<long>(at), trialCodes.end(), codes + at);
-        }
-    }
-    return chosen;
-}
-
 /// Version 2: one block at a time, greedy codes (the nearest level), and a
 /// step floor searched where the greedy coder made its worst error.
 class FloorSearch {
@@ -339,17 +274,64 @@ class FloorSearch {
             const std::size_t at = std::min(worstAt, kLastFloorPosition);
             const detail::EncoderStateV2& from = at == worstAt ? beforeWorst_ : beforeLast_;
             const std::int64_t costBefore = at == worstAt ? costBeforeWorst_ : costBeforeLast_;
-            chosen = floorTrials(levels_, spread_, x, from, at, costBefore, total, codes, bestEnd_);
+            const std::int32_t residual = std::abs(x[at] - from.predict());
+            int fit = 0;  // the smallest step index whose top level reaches the residual
+            while (fit < kStepCount - 1 &&
+                   ((kLevelsV2[15] * kStepTable[static_cast<std::size_t>(fit)]) >> 3) < residual)
+                ++fit;
+            std::int64_t best = total;
+            int tried = -1;
+            for (int k = -spread_; k <= spread_; ++k) {
+                detail::StepFloor f;
+                f.position = static_cast<std::uint8_t>(at);
+                f.value = static_cast<std::uint8_t>(std::clamp(fit / 2 + k, 1, 31));
+                if (f.value == tried) continue;  // clamped onto the one just tried
+                tried = f.value;
+                // A trial that reaches the best cost so far stops there; one
+                // that beats it ran to the block's end and keeps its codes.
+                const std::int64_t cost = costBefore + tryFloor(x, from, f, best - costBefore);
+                if (cost < best) {
+                    best = cost;
+                    chosen = f;
+                    bestEnd_ = trialEnd_;
+                    std::copy(trialCodes_.begin() + at, trialCodes_.end(), codes + at);
+                }
+            }
         }
         state = chosen.value != 0 ? bestEnd_ : st;
         return chosen;
     }
 
   private:
+    static constexpr std::size_t kLastFloorPosition = 63;
+
+    /// The squared error of the block's codes from the floor's position on
+    /// with floor `f`, starting from `from`; stops early once it reaches
+    /// `limit`. The codes go to trialCodes_, the end state to trialEnd_.
+    std::int64_t tryFloor(const std::int16_t* x, const detail::EncoderStateV2& from,
+                          detail::StepFloor f, std::int64_t limit) {
+        detail::EncoderStateV2 st = from;
+        std::int64_t cost = 0;
+        for (std::size_t i = f.position; i < kCodesPerBlockV2 && cost < limit; ++i) {
+            f.raise(i, st.stepIndex);
+            const std::int32_t prediction = st.predict();
+            const LevelChooserV2::Choice c = levels_.choose(x[i] - prediction, st.stepIndex);
+            trialCodes_[i] = c.code;
+            const std::int32_t r =
+                detail::clamp16(static_cast<std::int64_t>(prediction) + c.difference);
+            st.applyChosen(c.code, c.difference, r);
+            const std::int64_t e = x[i] - r;
+            cost += e * e;
+        }
+        trialEnd_ = st;
+        return cost;
+    }
+
     int spread_;
     LevelChooserV2 levels_;
-    detail::EncoderStateV2 beforeWorst_, beforeLast_, bestEnd_;
+    detail::EncoderStateV2 beforeWorst_, beforeLast_, trialEnd_, bestEnd_;
     std::int64_t costBeforeWorst_ = 0, costBeforeLast_ = 0;
+    std::array<std::uint8_t, kCodesPerBlockV2> trialCodes_{};
 };
 
 void encodeBlocksV2(std::span<const std::int16_t> samples, const EncoderOptions& options,
@@ -372,14 +354,6 @@ void encodeBlocksV2(std::span<const std::int16_t> samples, const EncoderOptions&
 }
 
 }  // namespace
-
-detail::StepFloor detail::searchFloor(const std::int16_t* x, const EncoderStateV2& from,
-                                      std::size_t at, std::int64_t costBefore, std::int64_t total,
-                                      std::uint8_t* codes, EncoderStateV2& end) {
-    static const LevelChooserV2 levels;
-    return floorTrials(levels, EncoderOptions{}.floorSpread, x, from, at, costBefore, total, codes,
-                       end);
-}
 
 std::uint8_t detail::initialStepIndex(std::span<const std::int16_t> x) {
     // A step of about a quarter of the mean first difference of the first block.

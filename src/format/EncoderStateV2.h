@@ -158,15 +158,4 @@ struct EncoderStateV2 {
 #endif
 };
 
-/// Version 2's floor search with the default options, for a block whose
-/// greedy coding (`codes`, squared error `total`) made its worst error at
-/// code `at` (63 at most), where the state was `from` and `costBefore` of
-/// the error had been made. When a floor beats the greedy coding, returns it,
-/// with the codes from `at` on replaced in `codes` and its end state in
-/// `end`; otherwise returns no floor and leaves both as they were. `x` holds
-/// the block's 65 samples. Thread-safe.
-StepFloor searchFloor(const std::int16_t* x, const EncoderStateV2& from, std::size_t at,
-                      std::int64_t costBefore, std::int64_t total, std::uint8_t* codes,
-                      EncoderStateV2& end);
-
 }  // namespace zadaravod::element::detail
