@@ -7,10 +7,12 @@
 // worst error stands out it re-codes the block from the worst error's
 // position with up to five step floors, keeping the floor of least squared
 // error. Here the kernel runs the greedy pass of all lanes at once and keeps
-// each lane's state before its worst code; the floors of a lane whose block
-// needs them are then tried by the one-element encoder's own search, from
-// that state (each trial stops as soon as it cannot win, which lanes in
-// step could not do).
+// each lane's state before its worst code; the floors of the blocks that
+// need them are then tried as jobs, one per lane, from those states, and each
+// lane takes the floor FloorSearch would: the least squared error that beats
+// the greedy coding, the first in its order on ties. (FloorSearch stops a
+// trial once it cannot win; lanes in step stop only all together, and a
+// trial that runs on only costs more, so the choice is the same.)
 
 #include "format/BatchEncoder.h"
 

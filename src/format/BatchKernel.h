@@ -1,8 +1,8 @@
 #pragma once
 
-// The vector kernel of the batch encoder (BatchEncoder.cpp): one pass of
-// version 2's coder over one block in many elements at once, one element per
-// lane. Internal to the codec. The kernel is built once per instruction set
+// The vector kernel of the batch encoder (BatchEncoder.cpp): version 2's
+// greedy pass over one block, and its floor trials, in many elements at once,
+// one element per lane. Internal to the codec. The kernel is built once per instruction set
 // (BatchKernelPortable.cpp, BatchKernelAvx2.cpp, BatchKernelAvx512.cpp) from
 // BatchKernel.inc; the driver picks one at run time.
 //

@@ -1,5 +1,6 @@
-// The batch kernel for AVX-512 (F and BW): 16 lanes of 32 bits, two vectors
-// side by side so that one element's dependency chain overlaps another's.
+// The batch kernel for AVX-512 (F and BW): 16 lanes of 32 bits in one
+// vector (two side by side measured no faster: the state no longer fits the
+// registers).
 // Everything after the target pragma is compiled for AVX-512 only, so this
 // file includes every header before it: an inline function of a header
 // must not be compiled here, or the linker could pick that copy for the
