@@ -14,8 +14,8 @@ namespace zadaravod::element {
 
 /// The instruction sets the batch encoder is built for.
 enum class BatchPath {
-    Automatic,  ///< the fastest the processor runs
-    Portable,   ///< no extension (SSE2 on x86-64)
+    Automatic,  ///< the fastest the processor runs (without AVX2: one sound at a time)
+    Portable,   ///< no extension (SSE2 on x86-64); slower than one sound at a time
     Avx2,
     Avx512,  ///< AVX-512 F and BW
 };
