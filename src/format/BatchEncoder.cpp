@@ -51,6 +51,8 @@ const BatchTables& batchTables() {
         std::copy(kStepTable.begin(), kStepTable.end(), t.step);
         std::copy(kLevelsV2.begin(), kLevelsV2.end(), t.level);
         std::copy(kIndexAdjust.begin(), kIndexAdjust.end(), t.adjust);
+        for (std::size_t c = 0; c < 16; ++c)
+            t.levelPair[c] = kLevelsV2[c] | (c + 1 < 16 ? kLevelsV2[c + 1] << 16 : 0);
         return t;
     }();
     return tables;

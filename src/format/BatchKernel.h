@@ -82,6 +82,8 @@ struct BatchTables {
     alignas(64) std::int32_t step[64];
     alignas(64) std::int32_t level[16];
     alignas(64) std::int32_t adjust[16];
+    /// level[c] and level[c + 1] as a 16-bit pair (level[15] and 0 last).
+    alignas(64) std::int32_t levelPair[16];
 };
 const BatchTables& batchTables();
 
