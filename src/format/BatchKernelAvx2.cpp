@@ -57,6 +57,10 @@ struct Table64 {
     return _mm256_testz_si256(m, m) == 0;
 }
 
+[[gnu::always_inline]] inline void storeWhere(std::int32_t* p, V v, V mask) {
+    _mm256_maskstore_epi32(p, __builtin_bit_cast(__m256i, mask), __builtin_bit_cast(__m256i, v));
+}
+
 #include "format/BatchKernel.inc"
 
 }  // namespace

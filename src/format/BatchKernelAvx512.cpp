@@ -66,6 +66,11 @@ struct Table64 {
     return _mm512_test_epi32_mask(m, m) != 0;
 }
 
+[[gnu::always_inline]] inline void storeWhere(std::int32_t* p, V v, V mask) {
+    const __m512i m = __builtin_bit_cast(__m512i, mask);
+    _mm512_mask_storeu_epi32(p, _mm512_test_epi32_mask(m, m), __builtin_bit_cast(__m512i, v));
+}
+
 #include "format/BatchKernel.inc"
 
 }  // namespace

@@ -63,6 +63,11 @@ inline bool anyTrue(V mask) {
     return any;
 }
 
+inline void storeWhere(std::int32_t* p, V v, V mask) {
+    for (int i = 0; i < kLanes; ++i)
+        if (mask[i] != 0) p[i] = v[i];
+}
+
 #include "format/BatchKernel.inc"
 
 }  // namespace
