@@ -166,12 +166,17 @@ Result<std::vector<std::vector<std::uint8_t>>> makeElements(const std::vector<El
                 return finished != reported || (finished == next && (stop || next == n));
             });
             if (finished == reported) break;
+            const std::size_t from = reported;
             reported = finished;
             if (stoppedByUser) continue;
             lock.unlock();
-            messenger.status("Converting sound " + std::to_string(reported) + " of " +
-                             std::to_string(n));
-            const bool goOn = messenger.progress(static_cast<int>(reported), static_cast<int>(n));
+            // A batch finishes its sounds together; each is still counted.
+            bool goOn = true;
+            for (std::size_t k = from + 1; k <= reported && goOn; ++k) {
+                messenger.status("Converting sound " + std::to_string(k) + " of " +
+                                 std::to_string(n));
+                goOn = messenger.progress(static_cast<int>(k), static_cast<int>(n));
+            }
             lock.lock();
             if (!goOn) stoppedByUser = stop = true;
         }

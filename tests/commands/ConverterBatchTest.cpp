@@ -54,6 +54,26 @@ TEST(ConverterBatch, EachWavGetsItsOwnResultAndTheSameBytesAsAlone) {
     EXPECT_TRUE(plugin.convertManyToElements({}, {}).empty());
 }
 
+TEST(ConverterBatch, EverySoundOfABatchIsCountedInTheProgress) {
+    test::TempDir dir;
+    Project p = test::makeProject(dir, 40, 200);
+    ScriptedUserInterface ui;
+    BuildOptions options;
+    options.useCache = false;
+    options.threads = 2;
+    ASSERT_TRUE(shown(buildImage(p, app(), ui, options), ui));
+    // Each of the 40 sounds counted once and in order, although they finish
+    // 16 at a time.
+    std::vector<int> counts;
+    for (const auto& [done, all] : ui.progressSteps) {
+        EXPECT_EQ(all, 40);
+        counts.push_back(done);
+    }
+    std::vector<int> expected(41);
+    for (int k = 0; k <= 40; ++k) expected[static_cast<std::size_t>(k)] = k;
+    EXPECT_EQ(counts, expected);
+}
+
 TEST(ConverterBatch, AFailingSoundInABatchStopsTheBuildNamingIt) {
     test::TempDir dir;
     Project p = test::makeProject(dir, 40, 300);
