@@ -218,16 +218,16 @@ extern "C" __attribute__((visibility("default"))) int ZozazeZovevidizConvertMany
     if (count == 0) return 1;
     if (wavs == nullptr || elements == nullptr || sizes == nullptr || reasons == nullptr)
         return failWith("no list of files or no place for the elements");
-    std::vector<std::string>* texts = nullptr;
-    {
-        const std::lock_guard lock(batchReasonsMutex);
-        texts = &batchReasons[std::this_thread::get_id()];
-    }
     for (std::size_t i = 0; i < count; ++i) {
         elements[i] = nullptr;
         sizes[i] = 0;
     }
+    std::vector<std::string>* texts = nullptr;
     try {
+        {
+            const std::lock_guard lock(batchReasonsMutex);
+            texts = &batchReasons[std::this_thread::get_id()];
+        }
         texts->assign(count, std::string());
         convertMany(wavs, count, elements, sizes, *texts);
     } catch (...) {
@@ -238,11 +238,11 @@ extern "C" __attribute__((visibility("default"))) int ZozazeZovevidizConvertMany
             elements[i] = nullptr;
             sizes[i] = 0;
         }
-        texts->clear();
+        if (texts != nullptr) texts->clear();
     }
     static const char* const kFailed = "the conversion failed (out of memory)";
     for (std::size_t i = 0; i < count; ++i)
-        reasons[i] = i < texts->size() ? (*texts)[i].c_str() : kFailed;
+        reasons[i] = texts != nullptr && i < texts->size() ? (*texts)[i].c_str() : kFailed;
     return 1;
 }
 
