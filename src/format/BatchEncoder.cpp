@@ -190,8 +190,11 @@ void codeBlocks(const BatchKernel& kernel, Work& w, const Lane* lanes, std::size
     // Trials of like lengths side by side. Each runs to the block's end
     // unless its cost reaches the greedy coding's; of the trials that beat
     // it, the least cost wins, the earliest in FloorSearch's order on ties.
-    std::stable_sort(jobs, jobs + jobCount,
-                     [](const FloorJob& a, const FloorJob& b) { return a.position < b.position; });
+    std::sort(jobs, jobs + jobCount, [](const FloorJob& a, const FloorJob& b) {
+        return a.position != b.position ? a.position < b.position
+               : a.lane != b.lane       ? a.lane < b.lane
+                                        : a.order < b.order;
+    });
     for (std::size_t first = 0; first < jobCount; first += kMaxBatchLanes) {
         const std::size_t n = std::min(kMaxBatchLanes, jobCount - first);
         for (std::size_t j = 0; j < kMaxBatchLanes; ++j) {
