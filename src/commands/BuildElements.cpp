@@ -13,6 +13,10 @@ namespace zadaravod {
 
 namespace {
 
+/// Jobs a worker takes at once from a converter that converts many in one
+/// call: the lanes of its widest encoder (at most 16 WAVs in memory each).
+constexpr std::size_t kConversionBatch = 16;
+
 /// WAV files larger than this are converted without the cache.
 constexpr std::uintmax_t kMaxHashedWavBytes = std::uintmax_t{1} << 31;
 
@@ -49,27 +53,49 @@ std::optional<ElementCache::Key> ElementSource::keyOf(const std::string& wavPath
 }
 
 ElementConversion ElementSource::elementOf(const ElementJob& job) const {
-    std::string before;
-    const std::optional<ElementCache::Key> key = keyOf(job.wavPath, before);
-    if (key) {
-        if (std::optional<std::vector<std::uint8_t>> kept = cache_->find(*key)) {
-            if (wellFormed(*kept)) {
-                ++hits_;
-                ElementConversion hit;
-                hit.element = std::move(*kept);
-                return hit;
+    return std::move(elementsOf(std::span<const ElementJob>(&job, 1)).front());
+}
+
+std::vector<ElementConversion> ElementSource::elementsOf(std::span<const ElementJob> jobs) const {
+    std::vector<ElementConversion> out(jobs.size());
+    std::vector<std::optional<ElementCache::Key>> keys(jobs.size());
+    std::vector<std::string> before(jobs.size());
+    std::vector<std::size_t> misses;
+    std::vector<std::string> paths, names;
+    for (std::size_t i = 0; i < jobs.size(); ++i) {
+        keys[i] = keyOf(jobs[i].wavPath, before[i]);
+        if (keys[i]) {
+            if (std::optional<std::vector<std::uint8_t>> kept = cache_->find(*keys[i])) {
+                if (wellFormed(*kept)) {
+                    ++hits_;
+                    out[i].element = std::move(*kept);
+                    continue;
+                }
+                cache_->remove(*keys[i]);  // not an element: never into an image
             }
-            cache_->remove(*key);  // not an element: never into an image
         }
+        misses.push_back(i);
+        paths.push_back(jobs[i].wavPath);
+        names.push_back(jobs[i].name);
     }
-    ElementConversion made = plugin_.convertToElement(job.wavPath, job.name);
-    ++conversions_;
-    // An element of a WAV that changed meanwhile may be of either content:
-    // it goes into this image, but is not kept under the old content's key.
-    if (key && made.ok() && wellFormed(made.element) && fileFingerprint(job.wavPath) == before) {
-        cache_->store(*key, made.element);
+    std::vector<ElementConversion> made = plugin_.convertManyToElements(paths, names);
+    for (std::size_t k = 0; k < misses.size(); ++k) {
+        const std::size_t i = misses[k];
+        ++conversions_;
+        // An element of a WAV that changed meanwhile may be of either
+        // content: it goes into this image, but is not kept under the old
+        // content's key.
+        if (keys[i] && made[k].ok() && wellFormed(made[k].element) &&
+            fileFingerprint(jobs[i].wavPath) == before[i]) {
+            cache_->store(*keys[i], made[k].element);
+        }
+        out[i] = std::move(made[k]);
     }
-    return made;
+    return out;
+}
+
+std::size_t ElementSource::batchSize() const {
+    return plugin_.convertsManyInMemory() ? kConversionBatch : 1;
 }
 
 Message conversionFailure(const ElementJob& job, const ElementConversion& conversion,
@@ -93,21 +119,28 @@ Result<std::vector<std::vector<std::uint8_t>>> makeElements(const std::vector<El
 
     // Workers take jobs in order; the calling thread only reports, so that
     // the messenger is called from the thread that called us.
+    const unsigned workers =
+        std::clamp<unsigned>(threads, 1, static_cast<unsigned>(std::max<std::size_t>(n, 1)));
+    // Batches no larger than an even share, so that every worker has some.
+    const std::size_t batch = std::clamp<std::size_t>((n + workers - 1) / workers, 1,
+                                                      std::max<std::size_t>(source.batchSize(), 1));
     auto work = [&] {
         std::unique_lock lock(mutex);
         while (!stop && next < n) {
-            const std::size_t i = next++;
+            const std::size_t first = next, count = std::min(batch, n - next);
+            next += count;
             lock.unlock();
-            ElementConversion done = source.elementOf(jobs[i]);
+            std::vector<ElementConversion> done =
+                source.elementsOf(std::span<const ElementJob>(jobs).subspan(first, count));
             lock.lock();
-            if (!done.ok()) stop = true;  // nothing new starts; those running finish
-            results[i] = std::move(done);
-            ++finished;
+            for (std::size_t k = 0; k < count; ++k) {
+                if (!done[k].ok()) stop = true;  // nothing new starts; those running finish
+                results[first + k] = std::move(done[k]);
+            }
+            finished += count;
             changed.notify_all();
         }
     };
-    const unsigned workers =
-        std::clamp<unsigned>(threads, 1, static_cast<unsigned>(std::max<std::size_t>(n, 1)));
     std::vector<std::thread> pool;
     if (n > 0) {
         for (unsigned t = 0; t < workers; ++t) pool.emplace_back(work);
@@ -123,12 +156,17 @@ Result<std::vector<std::vector<std::uint8_t>>> makeElements(const std::vector<El
                 return finished != reported || (finished == next && (stop || next == n));
             });
             if (finished == reported) break;
+            const std::size_t from = reported;
             reported = finished;
             if (stoppedByUser) continue;
             lock.unlock();
-            messenger.status("Converting sound " + std::to_string(reported) + " of " +
-                             std::to_string(n));
-            const bool goOn = messenger.progress(static_cast<int>(reported), static_cast<int>(n));
+            // A batch finishes its sounds together; each is still counted.
+            bool goOn = true;
+            for (std::size_t k = from + 1; k <= reported && goOn; ++k) {
+                messenger.status("Converting sound " + std::to_string(k) + " of " +
+                                 std::to_string(n));
+                goOn = messenger.progress(static_cast<int>(k), static_cast<int>(n));
+            }
             lock.lock();
             if (!goOn) stoppedByUser = stop = true;
         }

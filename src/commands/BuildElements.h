@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,13 @@ class ElementSource {
     /// WAV converted again. Only well-formed elements are kept, and only when
     /// the WAV did not change while it was converted.
     ElementConversion elementOf(const ElementJob& job) const;
+    /// elementOf() for several jobs, one result per job in order: the cache
+    /// serves what it holds, and the rest go to the converter in one batch
+    /// when it converts many at once.
+    std::vector<ElementConversion> elementsOf(std::span<const ElementJob> jobs) const;
+    /// How many jobs a worker hands to elementsOf() at once: the batch the
+    /// converter codes side by side, or 1 when it converts one at a time.
+    std::size_t batchSize() const;
 
     /// Elements taken from the cache and made by the converter so far.
     int cacheHits() const { return hits_; }
@@ -60,13 +68,12 @@ inline constexpr const char* kBuildStoppedText =
     "The build was stopped. No image was written; an earlier image stays as it was.";
 
 /// Makes the elements of `jobs` on `threads` threads (at least one), in job
-/// order. Progress goes to `messenger` from the calling thread only: a status
-/// line "Converting sound K of N" and progress(K, N) as each element is
-/// ready. When progress() returns false no further job is started and the
-/// result is the stop (kBuildStoppedText). A failed conversion stops the
-/// others from starting; the failure of the first job in order that failed
-/// is returned, told as the converter's own messages ("Fail!" then the WAV
-/// path) when the converter reported it.
+/// order; each thread takes source.batchSize() jobs at a time. Progress goes to `messenger` from
+/// the calling thread only: a status line "Converting sound K of N" and progress(K, N) as each
+/// element is ready. When progress() returns false no further job is started and the result is the
+/// stop (kBuildStoppedText). A failed conversion stops the others from starting; the failure of the
+/// first job in order that failed is returned, told as the converter's own messages ("Fail!" then
+/// the WAV path) when the converter reported it.
 Result<std::vector<std::vector<std::uint8_t>>> makeElements(const std::vector<ElementJob>& jobs,
                                                             const ElementSource& source,
                                                             Messenger& messenger, unsigned threads);

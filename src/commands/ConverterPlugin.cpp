@@ -39,6 +39,7 @@ ConverterPlugin::ConverterPlugin(const std::string& path) : path_(path) {
         return;
     }
     toMemory_ = symbolAs<ToMemoryFunction>(handle_, "ZozazeZovevidizConvertToMemory");
+    toMany_ = symbolAs<ToManyFunction>(handle_, "ZozazeZovevidizConvertManyToMemory");
     freeElement_ = symbolAs<FreeFunction>(handle_, "ZozazeZovevidizFreeElement");
     lastError_ = symbolAs<TextFunction>(handle_, "ZozazeZovevidizLastError");
     codecIdentity_ = symbolAs<TextFunction>(handle_, "ZozazeZovevidizCodecIdentity");
@@ -98,12 +99,19 @@ ElementConversion ConverterPlugin::convertToElement(const std::string& wavPath,
     unsigned char* bytes = nullptr;
     std::size_t size = 0;
     const int result = toMemory_(wavPath.c_str(), &bytes, &size);
-    if (result != 0 && bytes != nullptr && size > 0 && size <= kMaxElementBytes) {
+    const char* reason = result == 0 && lastError_ != nullptr ? lastError_() : nullptr;
+    return takeElement(result != 0, bytes, size, reason, soundName);
+}
+
+ElementConversion ConverterPlugin::takeElement(bool converted, unsigned char* bytes,
+                                               std::size_t size, const char* reason,
+                                               const std::string& soundName) const {
+    ElementConversion conversion;
+    if (converted && bytes != nullptr && size > 0 && size <= kMaxElementBytes) {
         conversion.element.assign(bytes, bytes + size);
-    } else if (result == 0) {
+    } else if (!converted) {
         conversion.converterFailed = true;
-        const char* text = lastError_ != nullptr ? lastError_() : nullptr;
-        if (text != nullptr) conversion.reason = text;
+        if (reason != nullptr) conversion.reason = reason;
     } else {
         conversion.reason = "The build stopped: the conversion of " + soundName +
                             (size > kMaxElementBytes ? " produced a sound element over 64 MiB."
@@ -111,6 +119,36 @@ ElementConversion ConverterPlugin::convertToElement(const std::string& wavPath,
     }
     freeElement_(bytes);
     return conversion;
+}
+
+std::vector<ElementConversion> ConverterPlugin::convertManyToElements(
+    const std::vector<std::string>& wavPaths, const std::vector<std::string>& soundNames) const {
+    const std::size_t n = std::min(wavPaths.size(), soundNames.size());
+    std::vector<ElementConversion> out;
+    out.reserve(n);
+    if (!convertsManyInMemory() || n <= 1) {
+        for (std::size_t i = 0; i < n; ++i)
+            out.push_back(convertToElement(wavPaths[i], soundNames[i]));
+        return out;
+    }
+    std::vector<const char*> paths(n);
+    for (std::size_t i = 0; i < n; ++i) paths[i] = wavPaths[i].c_str();
+    std::vector<unsigned char*> elements(n, nullptr);
+    std::vector<std::size_t> sizes(n, 0);
+    std::vector<const char*> reasons(n, nullptr);
+    if (toMany_(paths.data(), n, elements.data(), sizes.data(), reasons.data()) == 0) {
+        // The call itself was refused: every WAV failed, for the one reason.
+        const char* reason = lastError_ != nullptr ? lastError_() : nullptr;
+        for (std::size_t i = 0; i < n; ++i)
+            out.push_back(takeElement(false, nullptr, 0, reason, soundNames[i]));
+        return out;
+    }
+    for (std::size_t i = 0; i < n; ++i) {
+        // An element is a success; a missing one is the converter's failure.
+        out.push_back(
+            takeElement(elements[i] != nullptr, elements[i], sizes[i], reasons[i], soundNames[i]));
+    }
+    return out;
 }
 
 std::optional<Sha256::Digest> ConverterPlugin::identity() const {

@@ -66,6 +66,14 @@ class ConverterPlugin {
     /// `soundName` names the sound in the messages. Thread-safe as convert().
     ElementConversion convertToElement(const std::string& wavPath,
                                        const std::string& soundName) const;
+    /// Whether the plugin converts many WAVs in one call
+    /// (ZozazeZovevidizConvertManyToMemory with ZozazeZovevidizFreeElement).
+    bool convertsManyInMemory() const { return toMany_ != nullptr && freeElement_ != nullptr; }
+    /// Converts `wavPaths` (named `soundNames` in messages) and returns one
+    /// result per path, in order: in one call when the plugin can, otherwise
+    /// one by one through convertToElement(). Thread-safe as convert().
+    std::vector<ElementConversion> convertManyToElements(
+        const std::vector<std::string>& wavPaths, const std::vector<std::string>& soundNames) const;
     /// What decides the bytes the plugin makes of a WAV besides the WAV: a
     /// SHA-256 of the plugin file and of the codec identity it reports
     /// (ZozazeZovevidizCodecIdentity, optional). nullopt when the plugin file
@@ -74,13 +82,21 @@ class ConverterPlugin {
 
   private:
     using ToMemoryFunction = int (*)(const char*, unsigned char**, std::size_t*);
+    using ToManyFunction = int (*)(const char* const*, std::size_t, unsigned char**, std::size_t*,
+                                   const char**);
     using FreeFunction = void (*)(unsigned char*);
     using TextFunction = const char* (*)();
+
+    /// The result of a conversion into memory: the plugin's `bytes` (given
+    /// back to it here) when `converted`, else its `reason` (may be null).
+    ElementConversion takeElement(bool converted, unsigned char* bytes, std::size_t size,
+                                  const char* reason, const std::string& soundName) const;
 
     std::string path_;
     void* handle_ = nullptr;
     std::string loadError_;
     ToMemoryFunction toMemory_ = nullptr;
+    ToManyFunction toMany_ = nullptr;
     FreeFunction freeElement_ = nullptr;
     TextFunction lastError_ = nullptr;
     TextFunction codecIdentity_ = nullptr;

@@ -267,8 +267,8 @@ bool decodeElement(std::span<const std::uint8_t> bytes, DecodedElement& out, std
     return true;
 }
 
-bool encodeWavFile(const std::filesystem::path& wav, std::vector<std::uint8_t>& element,
-                   std::string& error, const EncoderOptions& options) {
+bool readWavForElement(const std::filesystem::path& wav, std::vector<std::int16_t>& samples,
+                       std::uint32_t& sampleRate, std::string& error) {
     WavData data;
     if (!readWav(wav, data, error)) return false;
     if (data.sampleRate <= 0) {
@@ -280,12 +280,22 @@ bool encodeWavFile(const std::filesystem::path& wav, std::vector<std::uint8_t>& 
                 " channels (only mono or stereo is converted)";
         return false;
     }
-    const std::vector<std::int16_t> mono = data.mono();
-    if (mono.size() > kMaxSamples) {
+    samples = data.mono();
+    if (samples.size() > kMaxSamples) {
         error = wav.string() + ": too long for one sound element";
+        samples.clear();
         return false;
     }
-    element = encodeElement(mono, static_cast<std::uint32_t>(data.sampleRate), options);
+    sampleRate = static_cast<std::uint32_t>(data.sampleRate);
+    return true;
+}
+
+bool encodeWavFile(const std::filesystem::path& wav, std::vector<std::uint8_t>& element,
+                   std::string& error, const EncoderOptions& options) {
+    std::vector<std::int16_t> mono;
+    std::uint32_t rate = 0;
+    if (!readWavForElement(wav, mono, rate, error)) return false;
+    element = encodeElement(mono, rate, options);
     return true;
 }
 

@@ -166,6 +166,11 @@ bool decodeElement(std::span<const std::uint8_t> bytes, DecodedElement& out, std
 /// CRC-16/CCITT-FALSE (polynomial 0x1021, initial 0xFFFF, no reflection).
 std::uint16_t crc16(std::span<const std::uint8_t> bytes, std::uint16_t crc = 0xFFFF);
 
+/// Reads a WAV file as encodeWavFile() does, without encoding it: its
+/// samples mixed to mono and its rate. Anything else is refused with a reason.
+bool readWavForElement(const std::filesystem::path& wav, std::vector<std::int16_t>& samples,
+                       std::uint32_t& sampleRate, std::string& error);
+
 /// Reads a WAV file (PCM 8 or 16 bits, mono or stereo, any rate), mixes it
 /// to mono as (L+R)/2 and encodes it. Anything else is refused with a reason.
 bool encodeWavFile(const std::filesystem::path& wav, std::vector<std::uint8_t>& element,

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <vector>
 
 namespace zadaravod::element::detail {
@@ -49,6 +50,11 @@ struct StepFloor {
         stepIndex = i == position ? index() : std::max(stepIndex, index());
     }
 };
+
+/// The initial step index the encoder writes for `samples`: the largest
+/// index whose step does not exceed a quarter of the mean absolute first
+/// difference of the first block.
+std::uint8_t initialStepIndex(std::span<const std::int16_t> samples);
 
 /// Writes the 26-byte header into `out` (already sized to the whole
 /// element); the checksum is added by finishChecksum().

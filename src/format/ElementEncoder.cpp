@@ -45,18 +45,6 @@ std::uint8_t codeOfLevel(std::int32_t level) {
     return static_cast<std::uint8_t>(level >= 0 ? level : (0x10 | (-level - 1)));
 }
 
-std::uint8_t chooseInitialStep(std::span<const std::int16_t> x) {
-    // A step of about a quarter of the mean first difference of the first block.
-    const std::size_t n = std::min<std::size_t>(x.size(), kSamplesPerBlock);
-    if (n < 2) return 0;
-    std::int64_t sum = 0;
-    for (std::size_t i = 1; i < n; ++i) sum += std::abs(x[i] - x[i - 1]);
-    const std::int64_t target = sum / static_cast<std::int64_t>(n - 1) / 4;
-    int index = 0;
-    while (index + 1 < kStepCount && kStepTable[index + 1] <= target) ++index;
-    return static_cast<std::uint8_t>(index);
-}
-
 /// Copies block `b` of `samples` into `block`; the tail of the last block
 /// repeats its last sample.
 void loadBlock(std::span<const std::int16_t> samples, std::size_t b, std::int16_t* block) {
@@ -367,12 +355,24 @@ void encodeBlocksV2(std::span<const std::int16_t> samples, const EncoderOptions&
 
 }  // namespace
 
+std::uint8_t detail::initialStepIndex(std::span<const std::int16_t> x) {
+    // A step of about a quarter of the mean first difference of the first block.
+    const std::size_t n = std::min<std::size_t>(x.size(), kSamplesPerBlock);
+    if (n < 2) return 0;
+    std::int64_t sum = 0;
+    for (std::size_t i = 1; i < n; ++i) sum += std::abs(x[i] - x[i - 1]);
+    const std::int64_t target = sum / static_cast<std::int64_t>(n - 1) / 4;
+    int index = 0;
+    while (index + 1 < kStepCount && kStepTable[index + 1] <= target) ++index;
+    return static_cast<std::uint8_t>(index);
+}
+
 std::vector<std::uint8_t> encodeElement(std::span<const std::int16_t> samples,
                                         std::uint32_t sampleRate, const EncoderOptions& options) {
     if (samples.size() > kMaxSamples) samples = samples.first(kMaxSamples);
     const std::uint8_t version = options.version == kVersion1 ? kVersion1 : kVersion2;
     std::vector<std::uint8_t> out(elementSize(samples.size()), 0);
-    const std::uint8_t initialStep = chooseInitialStep(samples);
+    const std::uint8_t initialStep = detail::initialStepIndex(samples);
     detail::writeHeader(out, version, sampleRate, static_cast<std::uint32_t>(samples.size()),
                         initialStep);
     if (version == kVersion1)

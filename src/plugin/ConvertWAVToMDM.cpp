@@ -3,11 +3,13 @@
 // name (a reason for a failure, a conversion into memory, the codec's
 // identity); docs/converter-plugin.md describes them.
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <mutex>
+#include <span>
 #include <string>
 #include <thread>
 #include <unordered_map>
@@ -19,6 +21,7 @@
 #include <atomic>
 #include <cstdlib>
 
+#include "format/BatchEncoder.h"
 #include "format/ElementCodec.h"
 
 namespace {
@@ -69,6 +72,52 @@ int failWith(std::string reason) {
 void clearError() {
     const std::lock_guard lock(errorsMutex);
     errors.erase(std::this_thread::get_id());
+}
+
+/// The reasons of each thread's last batch conversion, one per WAV ("" for
+/// a success); kept like `errors`, and valid until the thread's next batch.
+std::mutex batchReasonsMutex;
+std::unordered_map<std::thread::id, std::vector<std::string>> batchReasons;
+
+/// Converts `count` WAVs, at most one batch of the encoder's lanes read at a
+/// time, into `elements`/`sizes`; `reasons` holds why each failure failed.
+void convertMany(const char* const* wavs, std::size_t count, unsigned char** elements,
+                 std::size_t* sizes, std::vector<std::string>& reasons) {
+    const std::size_t lanes = std::max<std::size_t>(zadaravod::element::batchLanes(), 1);
+    for (std::size_t first = 0; first < count; first += lanes) {
+        const std::size_t n = std::min(lanes, count - first);
+        std::vector<std::vector<std::int16_t>> samples(n);
+        std::vector<std::span<const std::int16_t>> sounds;
+        std::vector<std::uint32_t> rates;
+        std::vector<std::size_t> which;  // the WAVs read, by index
+        for (std::size_t k = 0; k < n; ++k) {
+            const std::size_t i = first + k;
+            const char* wav = wavs[i];
+            std::uint32_t rate = 0;
+            if (wav == nullptr || *wav == '\0') {
+                reasons[i] = "no input file was named";
+            } else if (zadaravod::element::readWavForElement(wav, samples[k], rate, reasons[i])) {
+                sounds.emplace_back(samples[k]);
+                rates.push_back(rate);
+                which.push_back(i);
+            }
+        }
+        std::vector<std::vector<std::uint8_t>> made =
+            zadaravod::element::encodeElements(sounds, rates);
+        samples.clear();
+        for (std::size_t k = 0; k < which.size(); ++k) {
+            const std::size_t i = which[k];
+            auto* copy = static_cast<unsigned char*>(std::malloc(made[k].size()));
+            if (copy == nullptr) {
+                reasons[i] = "out of memory";
+                continue;
+            }
+            std::memcpy(copy, made[k].data(), made[k].size());
+            elements[i] = copy;
+            sizes[i] = made[k].size();
+            std::vector<std::uint8_t>().swap(made[k]);
+        }
+    }
 }
 
 }  // namespace
@@ -150,6 +199,51 @@ extern "C" __attribute__((visibility("default"))) int ZozazeZovevidizConvertToMe
     } catch (...) {
         return failWith("the conversion failed");
     }
+}
+
+/// Converts the `count` WAV files `wavs` as ZozazeZovevidizConvertToMemory
+/// does, many at once (the encoder codes one per vector lane; it reads at
+/// most one batch of its lanes at a time). For each i: on success
+/// `elements[i]` points to `sizes[i]` bytes, given back with
+/// ZozazeZovevidizFreeElement, and `reasons[i]` is ""; on failure
+/// `elements[i]` is null, `sizes[i]` 0 and `reasons[i]` says why. The texts
+/// stay valid until the calling thread's next call of this function. Returns
+/// 1 when the call was made (whatever each WAV gave), 0 when its arrays are
+/// missing (then ZozazeZovevidizLastError says why). Safe to call from
+/// several threads at once.
+extern "C" __attribute__((visibility("default"))) int ZozazeZovevidizConvertManyToMemory(
+    const char* const* wavs, std::size_t count, unsigned char** elements, std::size_t* sizes,
+    const char** reasons) {
+    clearError();
+    if (count == 0) return 1;
+    if (wavs == nullptr || elements == nullptr || sizes == nullptr || reasons == nullptr)
+        return failWith("no list of files or no place for the elements");
+    for (std::size_t i = 0; i < count; ++i) {
+        elements[i] = nullptr;
+        sizes[i] = 0;
+    }
+    std::vector<std::string>* texts = nullptr;
+    try {
+        {
+            const std::lock_guard lock(batchReasonsMutex);
+            texts = &batchReasons[std::this_thread::get_id()];
+        }
+        texts->assign(count, std::string());
+        convertMany(wavs, count, elements, sizes, *texts);
+    } catch (...) {
+        // No exception may cross the C boundary, and nothing half-made is
+        // handed over: every WAV of the call failed.
+        for (std::size_t i = 0; i < count; ++i) {
+            std::free(elements[i]);
+            elements[i] = nullptr;
+            sizes[i] = 0;
+        }
+        if (texts != nullptr) texts->clear();
+    }
+    static const char* const kFailed = "the conversion failed (out of memory)";
+    for (std::size_t i = 0; i < count; ++i)
+        reasons[i] = texts != nullptr && i < texts->size() ? (*texts)[i].c_str() : kFailed;
+    return 1;
 }
 
 /// Gives back an element of ZozazeZovevidizConvertToMemory; null is ignored.
