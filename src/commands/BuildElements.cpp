@@ -33,7 +33,7 @@ bool wellFormed(const std::vector<std::uint8_t>& bytes) {
 ElementSource::ElementSource(const ConverterPlugin& plugin, ElementCache* cache,
                              FileDigests* digests)
     : plugin_(plugin), cache_(cache), digests_(digests) {
-    if (cache_ != nullptr && cache_->usable()) converter_ = plugin_.identity();
+    if (cache_ != nullptr && cache_->usable()) converter_ = plugin_.identity(digests_);
 }
 
 std::optional<ElementCache::Key> ElementSource::keyOf(const std::string& wavPath,

@@ -151,10 +151,13 @@ std::vector<ElementConversion> ConverterPlugin::convertManyToElements(
     return out;
 }
 
-std::optional<Sha256::Digest> ConverterPlugin::identity() const {
+std::optional<Sha256::Digest> ConverterPlugin::identity(FileDigests* digests) const {
     Sha256::Digest file{};
-    std::string error;
-    if (!loaded() || !sha256OfFile(path_, file, error, std::uintmax_t{1} << 30)) {
+    std::string error, fingerprint;
+    constexpr std::uintmax_t kMaxPluginBytes = std::uintmax_t{1} << 30;
+    if (!loaded() ||
+        !(digests != nullptr ? digests->digestOf(path_, fingerprint, file, error, kMaxPluginBytes)
+                             : sha256OfFile(path_, file, error, kMaxPluginBytes))) {
         return std::nullopt;
     }
     Sha256 h;

@@ -8,6 +8,7 @@
 #include "commands/Result.h"
 #include "commands/UserInterface.h"
 #include "io/AppPaths.h"
+#include "io/FileDigests.h"
 #include "io/Sha256.h"
 
 namespace zadaravod {
@@ -78,7 +79,9 @@ class ConverterPlugin {
     /// SHA-256 of the plugin file and of the codec identity it reports
     /// (ZozazeZovevidizCodecIdentity, optional). nullopt when the plugin file
     /// cannot be read.
-    std::optional<Sha256::Digest> identity() const;
+    /// `digests`, when given, spares the hashing of a plugin file that did
+    /// not change since a build before.
+    std::optional<Sha256::Digest> identity(FileDigests* digests = nullptr) const;
 
   private:
     using ToMemoryFunction = int (*)(const char*, unsigned char**, std::size_t*);

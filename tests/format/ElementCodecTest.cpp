@@ -310,6 +310,21 @@ TEST(ElementCodec, CrcIsCcittFalse) {
     // Fed in two pieces, the CRC carries over.
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(check.data());
     EXPECT_EQ(crc16(std::span(bytes + 4, 5), crc16(std::span(bytes, 4))), 0x29B1);
+    // Eight bytes at a time give what one at a time gives, at every length
+    // and every way of splitting the bytes.
+    std::vector<std::uint8_t> data(300);
+    for (std::size_t i = 0; i < data.size(); ++i) data[i] = static_cast<std::uint8_t>(i * 151 + 7);
+    for (std::size_t n = 0; n <= data.size(); n += 13) {
+        std::uint16_t oneByOne = 0xFFFF;
+        for (std::size_t i = 0; i < n; ++i)
+            oneByOne = crc16(std::span(data.data() + i, 1), oneByOne);
+        EXPECT_EQ(crc16(std::span(data.data(), n)), oneByOne) << n;
+        const std::size_t half = n / 3;
+        EXPECT_EQ(
+            crc16(std::span(data.data() + half, n - half), crc16(std::span(data.data(), half))),
+            oneByOne)
+            << n;
+    }
 }
 
 // The encoder runs version 2's decoder in a faster form of its own; for any
