@@ -24,14 +24,6 @@ std::string format3(std::size_t n) {
     return buffer;
 }
 
-std::string entryText(const CSound& s) {
-    if (s.kind != 0) return s.name;
-    if (s.durationMs < 1000 || s.durationMs % 1000 != 0) {
-        return std::to_string(s.durationMs) + " ms";
-    }
-    return std::to_string(s.durationMs / 1000) + " s";
-}
-
 /// Text put together in memory and written at once: a project's listing has
 /// tens of thousands of pieces, which a stream would format one by one.
 class Listing {
@@ -94,7 +86,12 @@ struct PlaylistListing {
         if (s.kind != 0) {
             lines << std::string_view(s.name);
         } else {
-            lines << '[' << entryText(s) << ']';
+            // A silence: its length in ms, or in whole seconds.
+            if (s.durationMs < 1000 || s.durationMs % 1000 != 0) {
+                lines << '[' << s.durationMs << " ms]";
+            } else {
+                lines << '[' << s.durationMs / 1000 << " s]";
+            }
         }
     }
     void finish() {

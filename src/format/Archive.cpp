@@ -212,6 +212,16 @@ std::string CArchive::readString() {
     return text;
 }
 
+void CArchive::skipString() {
+    requireLoading("a string");
+    bool wide = false;
+    const std::uint64_t n = readStringLength(wide);
+    if (wide && n > bytesLeft() / 2) need(n > UINT64_MAX / 2 ? UINT64_MAX : 2 * n, "a text");
+    const std::uint64_t bytes = wide ? 2 * n : n;
+    need(bytes, "a text");
+    pos_ += bytes;
+}
+
 void CArchive::readString(std::string& text) {
     requireLoading("a string");
     // Up to this many texts of up to this size are remembered.

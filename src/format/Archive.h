@@ -143,6 +143,8 @@ class CArchive {
     std::string readString();
     /// The same into `text`, whose memory is reused when it is large enough.
     void readString(std::string& text);
+    /// Moves past a string of either form without converting it.
+    void skipString();
 
     /// Stores `obj` through the tagged object path (nullptr = the null object).
     void writeObject(const CObject* obj);

@@ -53,7 +53,7 @@ ProjectFileContent loadProjectFile(std::string_view bytes, const std::string& fi
         for (int n = 0; n < kPlaylistCount; ++n) {
             const std::uint32_t count = ar.readDword();
             for (std::uint32_t i = 0; i < count; ++i) {
-                entry.Serialize(ar);
+                entry.loadWithoutPath(ar);
                 (*visit)(n, entry);
             }
         }
@@ -69,6 +69,13 @@ CFlashSize loadFlashSizeFile(const std::string& bytes, const std::string& fileNa
     CFlashSize flash;
     copyLoaded(ar, &CFlashSize::classCFlashSize, flash, "the flash size (CFlashSize)");
     return flash;
+}
+
+bool isPlainFileName(std::string_view name) {
+    if (name.empty() || name == "." || name == "..") return false;
+    for (char c : name)
+        if (c == '/' || c == '\\' || c == '\0') return false;
+    return true;
 }
 
 std::string unsafeFileNameReason(const std::string& name) {
@@ -208,7 +215,7 @@ bool readProject(const std::string& file, LoadedProject& out, std::string& error
         if (!listProblem.empty()) return;
         entry = n == list ? entry + 1 : 1;
         list = n;
-        if (s.isSound() && !unsafeFileNameReason(s.name).empty()) {
+        if (s.isSound() && !isPlainFileName(s.name)) {
             listProblem = nameProblem(s, entry, listName(n), true);
             return;
         }

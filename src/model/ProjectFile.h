@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "model/Project.h"
@@ -29,8 +30,8 @@ struct ProjectFileContent {
 
 /// Sees the playlists' entries of a project file one by one as they are
 /// read, instead of their being kept: the list (0..219) and the entry, as
-/// stored (its path not put into the sound folder). The record is reused
-/// for the next entry.
+/// stored but without its path (left empty). The record is reused for the
+/// next entry.
 using PlaylistEntryVisitor = std::function<void(int list, const CSound& entry)>;
 
 /// Parses a project file held in memory. Throws ArchiveError on any fault;
@@ -45,6 +46,8 @@ CFlashSize loadFlashSizeFile(const std::string& bytes, const std::string& fileNa
 /// Why `name` cannot name a file of the sound folder, "" when it can: it is
 /// empty, "." or "..", or holds "/", "\\" or a NUL character.
 std::string unsafeFileNameReason(const std::string& name);
+/// Whether unsafeFileNameReason(name) is "" (without making the text).
+bool isPlainFileName(std::string_view name);
 
 /// Checks a loaded project file before anything of it is used: at most 510
 /// library sounds, and every library and background-music record and every

@@ -48,6 +48,18 @@ void CSound::Serialize(CArchive& ar) {
     }
 }
 
+void CSound::loadWithoutPath(CArchive& ar) {
+    // The fields in the order Serialize() loads them.
+    kind = ar.readInt32();
+    ar.skipString();
+    ar.readString(name);
+    sampleRate = ar.readInt32();
+    bitsPerSample = ar.readInt32();
+    stereo = ar.readInt32();
+    durationMs = ar.readInt32();
+    infoExtra = ar.readInt32();
+}
+
 void CSoundList::Serialize(CArchive& ar) {
     if (ar.isStoring()) {
         ar.writeDword(static_cast<std::uint32_t>(sounds.size()));

@@ -15,6 +15,10 @@ class CSound : public CObject {
     static const CRuntimeClass classCSound;
     const CRuntimeClass* runtimeClass() const override { return &classCSound; }
     void Serialize(CArchive& ar) override;
+    /// Loads a record as Serialize() does, but leaves its path as it was
+    /// (for a reader that only lists records; the path is rebuilt from the
+    /// name when a project opens anyway).
+    void loadWithoutPath(CArchive& ar);
 
     /// A silence entry of `ms` milliseconds.
     static CSound silence(std::int32_t ms);

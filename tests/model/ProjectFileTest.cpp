@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "model/ProjectFile.h"
 #include "support/ProjectFixtures.h"
+#include "support/TempDir.h"
 
 namespace zadaravod {
 namespace {
@@ -85,6 +88,88 @@ TEST(ProjectFile, WrongRecordOrderIsABadClass) {
         EXPECT_EQ(e.kind(), ArchiveError::Kind::BadClass);
         EXPECT_NE(std::string(e.what()).find("mixed"), std::string::npos);
     }
+}
+
+/// A saved project read both ways: whole, and with the playlists' entries
+/// passed to a visitor. `error` is set when the two disagree on failing.
+struct ReadBothWays {
+    bool whole = false, visited = false;
+    std::string wholeError, visitedError;
+    LoadedProject full, listed;
+    std::vector<std::pair<int, CSound>> seen;
+
+    explicit ReadBothWays(const std::string& file) {
+        whole = readProject(file, full, wholeError);
+        visited = readProject(file, listed, visitedError,
+                              [this](int list, const CSound& s) { seen.emplace_back(list, s); });
+    }
+};
+
+TEST(ProjectFile, AVisitorSeesEveryPlaylistEntryOfTheWholeRead) {
+    test::TempDir dir;
+    Project p = test::largestProject((dir / "big.winproj.sound").string());
+    p.projectFilePath = (dir / "big.winproj").string();
+    p.backgroundMusic.addTail(p.library.at(3));
+    ASSERT_EQ(saveProjectFile(p), "");
+    const ReadBothWays read(p.projectFilePath);
+    ASSERT_TRUE(read.whole) << read.wholeError;
+    ASSERT_TRUE(read.visited) << read.visitedError;
+    std::size_t k = 0;
+    for (int n = 0; n < kPlaylistCount; ++n) {
+        EXPECT_TRUE(read.listed.project.playlists[static_cast<std::size_t>(n)].empty());
+        for (const CSound& s : read.full.project.playlists[static_cast<std::size_t>(n)]) {
+            ASSERT_LT(k, read.seen.size());
+            const auto& [list, seen] = read.seen[k++];
+            EXPECT_EQ(list, n);
+            EXPECT_EQ(seen.name, s.name) << k;
+            EXPECT_EQ(seen.kind, s.kind) << k;
+            EXPECT_EQ(seen.durationMs, s.durationMs) << k;
+            EXPECT_EQ(seen.sampleRate, s.sampleRate) << k;
+            EXPECT_TRUE(seen.filePath.empty()) << k;
+        }
+    }
+    EXPECT_EQ(k, read.seen.size());
+    EXPECT_EQ(read.listed.project.library, read.full.project.library);
+    EXPECT_EQ(read.listed.project.backgroundMusic, read.full.project.backgroundMusic);
+    EXPECT_EQ(read.listed.project.options, read.full.project.options);
+}
+
+TEST(ProjectFile, AVisitorReadRefusesWhatTheWholeReadRefuses) {
+    test::TempDir dir;
+    const std::string file = (dir / "p.winproj").string();
+    auto saveWith = [&](const std::function<void(Project&)>& spoil) {
+        Project p = test::largestProject((dir / "p.winproj.sound").string());
+        p.projectFilePath = file;
+        spoil(p);
+        ASSERT_EQ(saveProjectFile(p), "");
+    };
+    auto entryOf = [](Project& p, std::size_t list, std::size_t at) -> CSound& {
+        return p.playlists[list].at(at);
+    };
+    const std::vector<std::function<void(Project&)>> spoils = {
+        [&](Project& p) { entryOf(p, 7, 4).name = "../../outside.wav"; },
+        [&](Project& p) { entryOf(p, 219, 84).name = "/etc/passwd"; },
+        // Two problems: the library's is told first, as the whole read does.
+        [&](Project& p) {
+            entryOf(p, 0, 0).name = "..";
+            p.library.at(509).name = "a\\b.wav";
+        },
+        [&](Project& p) { p.backgroundMusic.addTail(CSound::silence(10)); },
+        // A silence may keep an empty name in a list.
+        [&](Project& p) { entryOf(p, 3, 1).name = ""; },
+    };
+    for (std::size_t i = 0; i < spoils.size(); ++i) {
+        saveWith(spoils[i]);
+        const ReadBothWays read(file);
+        EXPECT_EQ(read.visited, read.whole) << i;
+        EXPECT_EQ(read.visitedError, read.wholeError) << i;
+    }
+    // And a truncated file the same way.
+    const std::string bytes = test::readFile(file);
+    test::writeFile(file, bytes.substr(0, bytes.size() / 2));
+    const ReadBothWays cut(file);
+    EXPECT_FALSE(cut.visited);
+    EXPECT_EQ(cut.visitedError, cut.wholeError);
 }
 
 }  // namespace
