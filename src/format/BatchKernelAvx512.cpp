@@ -13,8 +13,14 @@
 #if defined(__x86_64__) && defined(__GNUC__)
 #include <immintrin.h>
 
+// GCC takes the target for the rest of the file, clang for every function
+// defined from here on.
+#if defined(__clang__)
+#pragma clang attribute push(__attribute__((target("avx512f,avx512bw"))), apply_to = function)
+#else
 #pragma GCC push_options
 #pragma GCC target("avx512f,avx512bw")
+#endif
 
 namespace zadaravod::element::detail {
 namespace {
@@ -79,7 +85,11 @@ BatchKernel batchKernelAvx512() { return {&pass, &trial, kLanes * kGroups}; }
 
 }  // namespace zadaravod::element::detail
 
+#if defined(__clang__)
+#pragma clang attribute pop
+#else
 #pragma GCC pop_options
+#endif
 
 #else
 
