@@ -55,8 +55,9 @@ def unprivileged():
 
 def make_small_project(bin_folder, work, prefix=()):
     """Runs the installed zadaravod-cli from `bin_folder` (its link there)
-    through new, import, list, set, build and info; `prefix` goes before
-    each command. Checks what info and the image show."""
+    through new, import, list, set, build, info and export; `prefix` goes
+    before each command. Checks what info and the image show, and that the
+    record sheet was written (the workbook module loads)."""
     cli = Path(bin_folder) / "zadaravod-cli"
     project = Path(work) / "demo.winproj"
     tone = Path(work) / "tone.wav"
@@ -79,6 +80,9 @@ def make_small_project(bin_folder, work, prefix=()):
     check(inspected, "inspect printed nothing")
     check(inspected["settings"]["flashSize"] == "512K", f"inspect: {inspected['settings']}")
     check(len(inspected["sounds"]) == 1, f"inspect: sounds {inspected['sounds']}")
+    run(p + [cli, "export", project])
+    sheet = project / "demo.winproj.xlsx"
+    check(sheet.is_file() and sheet.stat().st_size > 0, f"no record sheet {sheet}")
     return image
 
 
