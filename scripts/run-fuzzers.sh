@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
-# Runs every fuzz target of <build>/fuzz for <seconds> each, seeded with the
-# files its seed writer makes (the target run with ZADARAVOD_FUZZ_SEEDS set)
-# and with the files the tests kept for it in <seeds>/<target> (optional).
+# Runs every fuzz target of <build>/fuzz (fuzz_*; the modules they open lie
+# beside them) for <seconds> each, seeded with the files its seed writer
+# makes (the target run with ZADARAVOD_FUZZ_SEEDS set) and with the files the
+# tests kept for it in <seeds>/<target> (optional).
 set -euo pipefail
 build=$1
 seconds=${2:-60}
 seeds=${3:-}
 status=0
 shopt -s nullglob
-for target in "$build"/fuzz/*; do
+for target in "$build"/fuzz/fuzz_*; do
     [[ -x "$target" && -f "$target" ]] || continue
     name=$(basename "$target")
     corpus="$build/fuzz-corpus/$name"
