@@ -37,21 +37,19 @@ void CSound::Serialize(CArchive& ar) {
         ar.writeInt32(durationMs);
         ar.writeInt32(infoExtra);
     } else {
-        kind = ar.readInt32();
-        ar.readString(filePath);
-        ar.readString(name);
-        sampleRate = ar.readInt32();
-        bitsPerSample = ar.readInt32();
-        stereo = ar.readInt32();
-        durationMs = ar.readInt32();
-        infoExtra = ar.readInt32();
+        load(ar, true);
     }
 }
 
-void CSound::loadWithoutPath(CArchive& ar) {
-    // The fields in the order Serialize() loads them.
+void CSound::loadWithoutPath(CArchive& ar) { load(ar, false); }
+
+void CSound::load(CArchive& ar, bool withPath) {
     kind = ar.readInt32();
-    ar.skipString();
+    if (withPath) {
+        ar.readString(filePath);
+    } else {
+        ar.skipString();
+    }
     ar.readString(name);
     sampleRate = ar.readInt32();
     bitsPerSample = ar.readInt32();

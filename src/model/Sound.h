@@ -34,6 +34,10 @@ class CSound : public CObject {
     std::int32_t stereo = 0;  ///< 1 = stereo, anything else mono
     std::int32_t durationMs = 0;
     std::int32_t infoExtra = 0;  ///< further figure from the audio information
+
+  private:
+    /// The loading side of Serialize(); the path is skipped unless `withPath`.
+    void load(CArchive& ar, bool withPath);
 };
 
 /// An ordered list of sound records: the library, each playlist, the
